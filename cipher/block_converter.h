@@ -1,0 +1,38 @@
+// Converts whole blocks of a source at once, byte-identical to the per-attempt rule.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "cipher/cipher_params.h"
+
+namespace pomuru {
+
+class BlockConverter {
+public:
+    explicit BlockConverter(const CipherParams& params);
+
+    // Converts, in place, the bytes at 1-based positions first .. first + size - 1.
+    void Convert(std::span<std::uint8_t> block, std::int64_t firstPosition) const;
+
+    // False when no byte would change, whatever the source.
+    bool ChangesAnything() const { return changesAnything_; }
+
+private:
+    // The chosen positions are firstChosen_, firstChosen_ + stride_, ...
+    void ConvertConstant(std::span<std::uint8_t> block, std::int64_t offset) const;
+    void ConvertRandom(std::span<std::uint8_t> block, std::int64_t offset,
+                       std::int64_t position) const;
+
+    CipherParams params_;
+    std::int64_t firstChosen_;
+    std::int64_t stride_;
+    bool random_;
+    bool changesAnything_;
+    std::uint8_t constantMask_;
+    // Mask for each 15-bit generator value; used when random_.
+    std::array<std::uint8_t, 0x8000> randomMasks_{};
+};
+
+}  // namespace pomuru

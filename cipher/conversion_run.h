@@ -1,0 +1,49 @@
+// The run behind the dialog's run button, written against the few operations of its host.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "cipher/conversion_error.h"
+
+namespace pomuru {
+
+// The dialog's fields that a run reads.
+struct ConversionFields {
+    std::string source;  // m_strSource
+    std::string dest;    // m_strDest
+    std::int32_t step = 0;
+    std::int32_t value = 0;
+    std::int32_t start = 0;
+    std::int32_t slide = 0;
+};
+
+// What a run needs of the dialog that hosts it.
+class ConversionHost {
+public:
+    virtual ~ConversionHost() = default;
+
+    virtual ConversionFields Fields() const = 0;
+    // Copies all controls into the fields.
+    virtual void ReadBack() = 0;
+    // Copies all fields into the controls.
+    virtual void Redisplay() = 0;
+    // Replaces the caption and draws it at once, although the thread stays busy.
+    virtual void SetStatusTitle(const std::string& text) = 0;
+    virtual bool IsRandomizeChecked() const = 0;
+    // Checks the numeric boxes without changing any field; reports the first bad one as a
+    // read-back would, and returns false then.
+    virtual bool CheckNumbers() = 0;
+    // Tells the user that the run failed, naming the file and the system's reason.
+    virtual void ReportFailure(const ConversionError& error) = 0;
+};
+
+// How often the two wait captions take turns.
+inline constexpr std::chrono::milliseconds kCaptionInterval{300};
+
+// Converts the source field's file into the destination field's file. Returns silently when
+// either path is empty or both name the same file.
+void ConvertFile(ConversionHost& host);
+
+}  // namespace pomuru

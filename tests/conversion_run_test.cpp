@@ -1,0 +1,272 @@
+// The run behind the run button, against a host that records every call.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cipher/byte_rule.h"
+#include "cipher/conversion_run.h"
+#include "cipher/status_captions.h"
+#include "temp_dir.h"
+
+namespace pomuru {
+namespace {
+
+using test::ReadBytes;
+using test::SampleBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+class RecordingHost final : public ConversionHost {
+public:
+    ConversionFields fields;
+    // What the boxes hold; a read-back copies it into the fields.
+    ConversionFields boxes;
+    bool randomize = false;
+    bool numbersValid = true;
+    std::vector<std::string> calls;
+    std::vector<std::string> titles;
+    std::vector<ConversionError> failures;
+
+    ConversionFields Fields() const override { return fields; }
+    void ReadBack() override {
+        calls.push_back("ReadBack");
+        fields = boxes;
+    }
+    void Redisplay() override {
+        calls.push_back("Redisplay");
+        boxes = fields;
+    }
+    void SetStatusTitle(const std::string& text) override {
+        calls.push_back("Title");
+        titles.push_back(text);
+    }
+    bool IsRandomizeChecked() const override { return randomize; }
+    bool CheckNumbers() override {
+        calls.push_back("CheckNumbers");
+        return numbersValid;
+    }
+    void ReportFailure(const ConversionError& error) override {
+        calls.push_back("ReportFailure");
+        failures.push_back(error);
+    }
+
+    void SetPaths(const std::string& source, const std::string& dest) {
+        fields.source = boxes.source = source;
+        fields.dest = boxes.dest = dest;
+    }
+};
+
+std::vector<std::uint8_t> Expected(std::vector<std::uint8_t> bytes, const CipherParams& params) {
+    CipherCursor cursor;
+    for (auto& byte : bytes) {
+        if (SelectNext(cursor, params)) {
+            byte ^= MaskFor(params, cursor.position);
+        }
+    }
+    return bytes;
+}
+
+const std::vector<std::string> kCaptionsOfAShortRun = {kRunningCaption, kWaitCaption,
+                                                       kWaitElsewhereCaption, kDialogCaption};
+
+TEST(conversion_run, converts_with_the_numbers_read_back_and_shows_captions_in_order) {
+    TempDir dir;
+    const auto source = SampleBytes(300'000, 1);
+    WriteBytes(dir.File("in"), source);
+    RecordingHost host;
+    host.SetPaths(dir.File("in"), dir.File("out"));
+    // Typed into the boxes after the last read-back: the run must use these.
+    host.boxes.step = 3;
+    host.boxes.value = -77;
+    host.boxes.start = 10;
+    host.boxes.slide = 4;
+    host.randomize = true;
+
+    ConvertFile(host);
+
+    EXPECT_EQ(ReadBytes(dir.File("out")), Expected(source, CipherParams{3, -77, 10, 4, true}));
+    EXPECT_EQ(host.titles, kCaptionsOfAShortRun);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"CheckNumbers", "Title", "ReadBack",
+                                                    "Redisplay", "Title", "Title", "Title"}));
+    EXPECT_TRUE(host.failures.empty());
+}
+
+TEST(conversion_run, empty_source_gives_empty_destination_and_every_caption) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), {});
+    RecordingHost host;
+    host.SetPaths(dir.File("in"), dir.File("out"));
+    ConvertFile(host);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out")));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 0u);
+    EXPECT_EQ(host.titles, kCaptionsOfAShortRun);
+}
+
+TEST(conversion_run, wait_captions_alternate_rather_than_follow_every_byte) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), SampleBytes(8 << 20, 2));
+    RecordingHost host;
+    host.SetPaths(dir.File("in"), dir.File("out"));
+    host.boxes.value = 1;
+    ConvertFile(host);
+    ASSERT_GE(host.titles.size(), 4u);
+    EXPECT_LT(host.titles.size(), 1000u);
+    EXPECT_EQ(host.titles.front(), kRunningCaption);
+    EXPECT_EQ(host.titles.back(), kDialogCaption);
+    for (std::size_t i = 1; i + 1 < host.titles.size(); ++i) {
+        EXPECT_EQ(host.titles[i], i % 2 == 1 ? kWaitCaption : kWaitElsewhereCaption) << i;
+    }
+    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 8u << 20);
+}
+
+TEST(conversion_run, returns_silently_without_two_distinct_paths) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), {1, 2, 3});
+    std::filesystem::create_symlink(dir.File("in"), dir.File("link"));
+    std::filesystem::create_hard_link(dir.File("in"), dir.File("hard"));
+    const struct {
+        const char* name;
+        std::string source, dest;
+    } cases[] = {
+        {"no paths", "", ""},
+        {"no destination", dir.File("in"), ""},
+        {"no source", "", dir.File("out")},
+        {"equal texts", dir.File("in"), dir.File("in")},
+        {"symbolic link to the source", dir.File("in"), dir.File("link")},
+        {"hard link to the source", dir.File("hard"), dir.File("in")},
+        {"another spelling of the source", dir.File("in"), (dir.Path() / "." / "in").string()},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        host.SetPaths(c.source, c.dest);
+        host.numbersValid = false;  // would show a message if it were asked
+        ConvertFile(host);
+        EXPECT_TRUE(host.calls.empty()) << c.name;
+        EXPECT_EQ(ReadBytes(dir.File("in")), (std::vector<std::uint8_t>{1, 2, 3})) << c.name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+}
+
+TEST(conversion_run, guard_uses_the_fields_not_the_boxes) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), {1, 2, 3});
+    RecordingHost host;
+    host.boxes.source = dir.File("in");
+    host.boxes.dest = dir.File("out");
+    ConvertFile(host);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+}
+
+TEST(conversion_run, bad_number_ends_the_run_before_any_file_is_touched) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), {1, 2, 3});
+    WriteBytes(dir.File("out"), {9, 9});
+    RecordingHost host;
+    host.SetPaths(dir.File("in"), dir.File("out"));
+    host.numbersValid = false;
+    ConvertFile(host);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"CheckNumbers"}));
+    EXPECT_EQ(ReadBytes(dir.File("out")), (std::vector<std::uint8_t>{9, 9}));
+}
+
+TEST(conversion_run, missing_source_is_reported_and_destination_left_alone) {
+    TempDir dir;
+    WriteBytes(dir.File("out"), {9, 9});
+    RecordingHost host;
+    host.SetPaths(dir.File("missing"), dir.File("out"));
+    ConvertFile(host);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].action, ConversionError::Action::OpenSource);
+    EXPECT_EQ(host.failures[0].path, dir.File("missing"));
+    EXPECT_EQ(host.failures[0].systemError, ENOENT);
+    EXPECT_EQ(host.failures[0].Describe(),
+              "cannot open " + dir.File("missing") + ": No such file or directory");
+    EXPECT_TRUE(host.titles.empty());
+    EXPECT_EQ(ReadBytes(dir.File("out")), (std::vector<std::uint8_t>{9, 9}));
+}
+
+TEST(conversion_run, destination_that_cannot_be_created_is_reported) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), {1});
+    RecordingHost host;
+    host.SetPaths(dir.File("in"), dir.File("no-such-folder/out"));
+    ConvertFile(host);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].action, ConversionError::Action::OpenDest);
+    EXPECT_EQ(host.failures[0].systemError, ENOENT);
+}
+
+TEST(conversion_run, full_device_is_reported_and_caption_restored) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), SampleBytes(1000, 3));
+    RecordingHost host;
+    host.SetPaths(dir.File("in"), "/dev/full");
+    ConvertFile(host);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].action, ConversionError::Action::Write);
+    EXPECT_EQ(host.failures[0].Describe(), "cannot write /dev/full: No space left on device");
+    EXPECT_EQ(host.titles.back(), kDialogCaption);
+    EXPECT_EQ(host.calls.back(), "ReportFailure");
+}
+
+TEST(conversion_run, leaves_destination_empty_on_write_failure) {
+    TempDir dir;
+    WriteBytes(dir.File("in"), SampleBytes(2 << 20, 4));
+    // A file size limit makes writes fail part way, as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 600'000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+    RecordingHost host;
+    host.SetPaths(dir.File("in"), dir.File("out"));
+    ConvertFile(host);
+
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].action, ConversionError::Action::Write);
+    EXPECT_EQ(host.failures[0].systemError, EFBIG);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 0u);
+}
+
+TEST(conversion_run, leaves_destination_empty_on_read_failure) {
+    TempDir dir;
+    // Reading a process's own memory at address 0 fails with an input/output error.
+    RecordingHost host;
+    host.SetPaths("/proc/self/mem", dir.File("out"));
+    ConvertFile(host);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].action, ConversionError::Action::Read);
+    EXPECT_EQ(host.failures[0].systemError, EIO);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 0u);
+    EXPECT_EQ(host.titles.back(), kDialogCaption);
+}
+
+TEST(conversion_run, second_run_with_same_settings_restores_the_source) {
+    TempDir dir;
+    const auto source = SampleBytes(100'000, 5);
+    WriteBytes(dir.File("in"), source);
+    RecordingHost host;
+    host.boxes.value = 12345;
+    host.boxes.step = 2;
+    host.randomize = true;
+    host.SetPaths(dir.File("in"), dir.File("mid"));
+    ConvertFile(host);
+    host.SetPaths(dir.File("mid"), dir.File("back"));
+    ConvertFile(host);
+    EXPECT_NE(ReadBytes(dir.File("mid")), source);
+    EXPECT_EQ(ReadBytes(dir.File("back")), source);
+}
+
+}  // namespace
+}  // namespace pomuru
