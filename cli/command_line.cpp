@@ -1,0 +1,165 @@
+// Option parsing with getopt_long, the integer syntax of the settings, and the help text.
+#include "cli/command_line.h"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+#include <system_error>
+
+namespace pomuru {
+
+namespace {
+
+// Values above any character, so that getopt's optopt tells a long option from a short one.
+enum OptionId : int { kValue = 256, kStep, kStart, kSlide, kRandomize, kHelp, kVersion };
+
+constexpr option kOptions[] = {
+    {"value", required_argument, nullptr, kValue},   {"step", required_argument, nullptr, kStep},
+    {"start", required_argument, nullptr, kStart},   {"slide", required_argument, nullptr, kSlide},
+    {"randomize", no_argument, nullptr, kRandomize}, {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},     {nullptr, 0, nullptr, 0},
+};
+
+std::string OptionName(int id) {
+    const auto* found = std::ranges::find(kOptions, id, &option::val);
+    return found->name != nullptr ? std::string("--") + found->name : std::string("--?");
+}
+
+bool IsDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// An optional sign and decimal digits that fit in 32 bits; nothing else, not even blanks.
+std::variant<std::int32_t, UsageError> ParseInteger(int id, std::string_view text) {
+    const bool plus = text.starts_with('+');
+    const std::string_view number = plus ? text.substr(1) : text;  // from_chars reads '-' itself
+    const std::string_view digits = !plus && number.starts_with('-') ? number.substr(1) : number;
+    if (digits.empty() || !std::ranges::all_of(digits, IsDecimalDigit)) {
+        return UsageError{"invalid integer for " + OptionName(id) + ": '" + std::string(text) +
+                          "'"};
+    }
+    std::int32_t value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        return UsageError{"integer for " + OptionName(id) + " out of range: '" + std::string(text) +
+                          "' (allowed " + std::to_string(std::numeric_limits<std::int32_t>::min()) +
+                          " to " + std::to_string(std::numeric_limits<std::int32_t>::max()) + ")"};
+    }
+    return value;
+}
+
+// getopt_long's '?': an unknown option, or an argument given to an option that takes none.
+UsageError BadOption(int argc, char* argv[]) {
+    if (optopt >= kValue) {
+        return UsageError{"option '" + OptionName(optopt) + "' doesn't allow an argument"};
+    }
+    if (optopt != 0) {
+        return UsageError{std::string("unrecognized option '-") + static_cast<char>(optopt) + "'"};
+    }
+    // An unknown or ambiguous long option; getopt has just stepped over it.
+    const std::string_view word = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+    return UsageError{"unrecognized option '" + std::string(word.substr(0, word.find('='))) + "'"};
+}
+
+std::variant<CommandLine, UsageError> TakeOperands(CommandLine line, int count, char* operands[]) {
+    switch (count) {
+        case 0:
+            return UsageError{"missing SOURCE and DEST operands"};
+        case 1:
+            return UsageError{std::string("missing DEST operand after '") + operands[0] + "'"};
+        case 2:
+            line.source = operands[0];
+            line.dest = operands[1];
+            return line;
+        default:
+            return UsageError{std::string("extra operand '") + operands[2] + "'"};
+    }
+}
+
+}  // namespace
+
+std::variant<CommandLine, UsageError> ParseCommandLine(int argc, char* argv[]) {
+    // getopt keeps its position in globals: 0 starts afresh, and its own messages stay off
+    // because the caller decides what is printed.
+    optind = 0;
+    opterr = 0;
+    CommandLine line;
+    for (;;) {
+        // The leading ':' makes a missing argument distinguishable from an unknown option.
+        const int id = getopt_long(argc, argv, ":", kOptions, nullptr);
+        if (id == -1) {
+            break;
+        }
+        std::int32_t* target = nullptr;
+        switch (id) {
+            case kValue:
+                target = &line.params.value;
+                break;
+            case kStep:
+                target = &line.params.step;
+                break;
+            case kStart:
+                target = &line.params.start;
+                break;
+            case kSlide:
+                target = &line.params.slide;
+                break;
+            case kRandomize:
+                line.params.randomize = true;
+                continue;
+            case kHelp:
+                line.mode = CommandLine::Mode::Help;
+                return line;
+            case kVersion:
+                line.mode = CommandLine::Mode::Version;
+                return line;
+            case ':':
+                return UsageError{"option '" + OptionName(optopt) + "' requires an argument"};
+            default:
+                return BadOption(argc, argv);
+        }
+        const auto parsed = ParseInteger(id, optarg);
+        if (const auto* error = std::get_if<UsageError>(&parsed)) {
+            return *error;
+        }
+        *target = std::get<std::int32_t>(parsed);
+    }
+    return TakeOperands(line, argc - optind, argv + optind);
+}
+
+std::string HelpText() {
+    return R"(Usage: pomuru-cipher-cli [OPTION]... SOURCE DEST
+Convert SOURCE into DEST by masking the bytes that the settings choose.
+With '-' as SOURCE, read standard input; with '-' as DEST, write standard output.
+
+      --value=N      mask each converted byte with the low 8 bits of N (default 0)
+      --step=N       convert every N-th counted byte; below 2, every byte (default 0)
+      --start=N      convert no byte before position N, counting from 1 (default 0)
+      --slide=N      count bytes towards the step from position N on (default 0)
+      --randomize    also mask with a random part within the range of N,
+                     drawn afresh for each position
+      --help         display this help and exit
+      --version      output version information and exit
+
+N is a decimal integer with an optional sign that fits in 32 bits.
+
+The conversion is its own inverse: running it again on DEST with the same
+settings restores SOURCE. It hides data from casual eyes but is not encryption.
+After a failure a DEST file is left empty, never half-written.
+
+Exit status:
+ 0  if OK,
+ 1  if the conversion failed,
+ 2  if the command line was wrong.
+)";
+}
+
+std::string VersionText() {
+    return std::string(kProgramName) + " " + POMURU_VERSION + "\n";
+}
+
+}  // namespace pomuru
