@@ -1,0 +1,25 @@
+// HICON: a loaded icon, shared by copies, opaque to the program.
+#pragma once
+
+#include <memory>
+#include <utility>
+
+namespace afx_qt {
+class IconImage;
+}
+
+class IconHandle {
+public:
+    IconHandle() = default;  // no icon
+    explicit IconHandle(std::shared_ptr<const afx_qt::IconImage> image)
+        : image_(std::move(image)) {}
+
+    explicit operator bool() const { return image_ != nullptr; }
+    // For the framework's window code.
+    const afx_qt::IconImage* Image() const { return image_.get(); }
+
+private:
+    std::shared_ptr<const afx_qt::IconImage> image_;
+};
+
+using HICON = IconHandle;

@@ -1,0 +1,231 @@
+// Widgets from a dialog template, laid out in dialog units, with the dialog manager's keys.
+#include "framework/qt/dialog_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "framework/qt/icon_image.h"
+#include "framework/qt/qt_text.h"
+#include "framework/win_app.h"
+#include "framework/wnd.h"
+
+namespace afx_qt {
+
+namespace {
+
+Qt::WindowFlags WindowFlagsFor(const DialogTemplate& dialogTemplate) {
+    // A window shown on the task bar is a main window to the window manager, not a dialog.
+    Qt::WindowFlags flags = (dialogTemplate.exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
+    flags |= Qt::CustomizeWindowHint;
+    if ((dialogTemplate.style & WS_CAPTION) == WS_CAPTION) {
+        flags |= Qt::WindowTitleHint;
+    }
+    if (dialogTemplate.style & WS_SYSMENU) {
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (dialogTemplate.style & WS_MINIMIZEBOX) {
+            flags |= Qt::WindowMinimizeButtonHint;
+        }
+        if (dialogTemplate.style & WS_MAXIMIZEBOX) {
+            flags |= Qt::WindowMaximizeButtonHint;
+        }
+    }
+    return flags;
+}
+
+DialogBaseUnits BaseUnitsOf(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int alphabetWidth = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {AverageCharWidth(alphabetWidth), metrics.height()};
+}
+
+// A label's text as shown: "&" marks the access key unless the label shows ampersands as
+// typed, and "&&" stands for one "&".
+QString LabelText(const DialogControl& control) {
+    const QString text = ToQString(control.text);
+    if (control.style & SS_NOPREFIX) {
+        return text;
+    }
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) {
+            ++i;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
+// The templates were measured with a proportional face whose kana are narrower than the
+// stand-in's, which would cut a label's last characters off. Such a label is set 1 pixel per
+// character tighter, about as that face would set it, and grows to the right if that is not
+// enough.
+void FitLabel(QLabel& label, PixelRect& rect) {
+    const QString text = label.text();
+    if (label.fontMetrics().horizontalAdvance(text) <= rect.width) {
+        return;
+    }
+    QFont tighter = label.font();
+    tighter.setLetterSpacing(QFont::AbsoluteSpacing, -1);
+    label.setFont(tighter);
+    rect.width = std::max(rect.width, label.fontMetrics().horizontalAdvance(text));
+}
+
+Qt::FocusPolicy FocusPolicyFor(const DialogControl& control) {
+    return (control.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(CWnd& owner, const DialogTemplate& dialogTemplate, QWidget* parent)
+    : QDialog(parent, WindowFlagsFor(dialogTemplate)), owner_(owner) {
+    setWindowTitle(ToQString(dialogTemplate.caption));
+    setFont(QFont(ToQString(dialogTemplate.font.face), dialogTemplate.font.pointSize));
+    baseUnits_ = BaseUnitsOf(font());
+    for (const DialogControl& control : dialogTemplate.controls) {
+        CreateControl(control);
+    }
+    PlaceWindow(dialogTemplate, parent);
+}
+
+void DialogWindow::PlaceWindow(const DialogTemplate& dialogTemplate, QWidget* parent) {
+    const PixelRect client = DialogUnitsToPixels(dialogTemplate.rect, baseUnits_);
+    // A modal frame is not resizable.
+    if (dialogTemplate.style & DS_MODALFRAME) {
+        setFixedSize(client.width, client.height);
+    } else {
+        resize(client.width, client.height);
+    }
+    // QDialog centres itself on its parent, or on the screen, unless it was moved.
+    const bool centred = (dialogTemplate.style & DS_CENTER) ||
+                         (dialogTemplate.rect.x == 0 && dialogTemplate.rect.y == 0);
+    if (!centred) {
+        const QPoint origin = parent != nullptr ? parent->mapToGlobal(QPoint(0, 0)) : QPoint();
+        move(origin + QPoint(client.x, client.y));
+    }
+}
+
+void DialogWindow::CreateControl(const DialogControl& control) {
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(this);
+            edit->setFrame((control.style & WS_BORDER) != 0);
+            widget = edit;
+            break;
+        }
+        case ControlKind::PushButton:
+        case ControlKind::DefPushButton: {
+            auto* button = new QPushButton(ToQString(control.text), this);
+            // Enter presses a focused push button, else the default one (see keyPressEvent);
+            // Qt's automatic defaults would press the first button instead.
+            button->setAutoDefault(false);
+            if (control.kind == ControlKind::DefPushButton) {
+                button->setDefault(true);
+                defaultCommand_ = control.id;
+            }
+            widget = button;
+            break;
+        }
+        case ControlKind::AutoCheckBox:
+            widget = new QCheckBox(ToQString(control.text), this);
+            break;
+        case ControlKind::Label: {
+            auto* label = new QLabel(LabelText(control), this);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            widget = label;
+            break;
+        }
+        case ControlKind::Icon: {
+            auto* picture = new QLabel(this);
+            const CWinApp* app = AfxGetApp();
+            const HICON icon = app != nullptr ? app->LoadIcon(control.icon) : HICON();
+            if (icon) {
+                // An icon control shows the icon at its own size, whatever the rectangle.
+                picture->setPixmap(icon.Image()->Icon().pixmap(32, 32));
+            }
+            widget = picture;
+            break;
+        }
+    }
+    PixelRect rect = DialogUnitsToPixels(control.rect, baseUnits_);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        FitLabel(*label, rect);
+    }
+    widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
+    widget->setObjectName(ControlName(control.id));
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setFocusPolicy(FocusPolicyFor(control));
+        connect(button, &QAbstractButton::clicked, this,
+                [this, id = control.id] { owner_.Dispatch(Message::Command, id); });
+    } else if (control.kind == ControlKind::Edit) {
+        widget->setFocusPolicy(FocusPolicyFor(control));
+    }
+    if (firstTabStop_ == nullptr && (control.style & WS_TABSTOP)) {
+        firstTabStop_ = widget;
+    }
+    if (control.id != IDC_STATIC) {
+        controls_.emplace(control.id, widget);
+    }
+}
+
+QWidget* DialogWindow::Control(int id) const {
+    const auto found = controls_.find(id);
+    return found != controls_.end() ? found->second : nullptr;
+}
+
+QString DialogWindow::ControlName(int id) {
+    return QStringLiteral("control%1").arg(id);
+}
+
+void DialogWindow::FocusFirstTabStop() {
+    if (firstTabStop_ == nullptr) {
+        return;
+    }
+    firstTabStop_->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(firstTabStop_)) {
+        edit->selectAll();
+    }
+}
+
+void DialogWindow::reject() {
+    owner_.Dispatch(Message::Command, IDCANCEL);
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* event) {
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (modifiers == Qt::NoModifier && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        // Only keys that the focused control left unhandled arrive here.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        } else {
+            owner_.Dispatch(Message::Command, defaultCommand_);
+        }
+        return;
+    }
+    if (modifiers == Qt::NoModifier && key == Qt::Key_F1) {
+        owner_.Dispatch(Message::Command, ID_HELP);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void DialogWindow::closeEvent(QCloseEvent* event) {
+    // A close request that arrives while a handler holds the thread (the caption's repaint lets
+    // it through) would end the dialog under the handler's feet.
+    if (owner_.IsHandlerRunning()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+}  // namespace afx_qt

@@ -1,0 +1,82 @@
+// The application object and the process-wide look-ups that lead to it.
+#include "framework/win_app.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+
+#include "framework/message_box.h"
+#include "framework/qt/icon_image.h"
+#include "framework/resource_module.h"
+
+namespace {
+
+// The registration of the one application object.
+CWinApp*& CurrentApp() {
+    static CWinApp* app = nullptr;
+    return app;
+}
+
+}  // namespace
+
+CWinApp::CWinApp(std::string appName) : m_strAppName(std::move(appName)) {
+    if (CurrentApp() == nullptr) {
+        CurrentApp() = this;
+    }
+}
+
+CWinApp::~CWinApp() {
+    if (CurrentApp() == this) {
+        CurrentApp() = nullptr;
+    }
+}
+
+const MessageMap& CWinApp::GetThisMessageMap() {
+    static const MessageMap messageMap{&CCmdTarget::GetThisMessageMap(), {}};
+    return messageMap;
+}
+
+bool CWinApp::InitInstance() {
+    return true;
+}
+
+int CWinApp::Run() {
+    QApplication::exec();
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+HICON CWinApp::LoadIcon(unsigned id) const {
+    const auto image = m_pResources != nullptr ? m_pResources->FindIcon(id) : std::nullopt;
+    QPixmap pixmap;
+    if (!image || !pixmap.loadFromData(image->data(), static_cast<unsigned>(image->size()))) {
+        return {};
+    }
+    return HICON(std::make_shared<const afx_qt::IconImage>(QIcon(pixmap)));
+}
+
+void CWinApp::OnHelp() {
+    AfxMessageBox("このプログラムにはヘルプがありません。", MB_ICONINFORMATION);
+}
+
+CWinApp* AfxGetApp() {
+    return CurrentApp();
+}
+
+const CResourceModule* AfxGetResourceHandle() {
+    const CWinApp* app = AfxGetApp();
+    return app != nullptr ? app->m_pResources : nullptr;
+}
+
+bool AfxLoadString(unsigned nID, std::string& text) {
+    const CResourceModule* resources = AfxGetResourceHandle();
+    const auto found = resources != nullptr ? resources->FindString(nID) : std::nullopt;
+    if (!found) {
+        return false;
+    }
+    text = *found;
+    return true;
+}

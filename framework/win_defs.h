@@ -1,0 +1,38 @@
+// Identifiers and constants the framework shares with the program: commands, styles, boxes.
+#pragma once
+
+#include <cstdint>
+
+// Command ids of the framework; DoModal returns IDOK or IDCANCEL.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int ID_HELP = 0xE146;
+// Controls that no code refers to.
+inline constexpr int IDC_STATIC = -1;
+
+// Window and dialog styles, with the values of the resource format.
+inline constexpr std::uint32_t WS_POPUP = 0x80000000;
+inline constexpr std::uint32_t WS_VISIBLE = 0x10000000;
+inline constexpr std::uint32_t WS_CAPTION = 0x00C00000;
+inline constexpr std::uint32_t WS_BORDER = 0x00800000;
+inline constexpr std::uint32_t WS_SYSMENU = 0x00080000;
+inline constexpr std::uint32_t WS_MINIMIZEBOX = 0x00020000;  // dialog style
+inline constexpr std::uint32_t WS_MAXIMIZEBOX = 0x00010000;  // dialog style
+inline constexpr std::uint32_t WS_GROUP = 0x00020000;        // control style
+inline constexpr std::uint32_t WS_TABSTOP = 0x00010000;      // control style
+inline constexpr std::uint32_t DS_MODALFRAME = 0x0080;
+inline constexpr std::uint32_t DS_CENTER = 0x0800;
+inline constexpr std::uint32_t WS_EX_APPWINDOW = 0x00040000;
+inline constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080;  // edit boxes
+inline constexpr std::uint32_t SS_NOPREFIX = 0x0080;     // labels: "&" shown as typed
+
+// Message-box types: the icon; every box has one OK button.
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_ICONSTOP = 0x10;
+inline constexpr unsigned MB_ICONQUESTION = 0x20;
+inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+
+// Check-box states.
+inline constexpr unsigned BST_UNCHECKED = 0;
+inline constexpr unsigned BST_CHECKED = 1;

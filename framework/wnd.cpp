@@ -1,0 +1,164 @@
+// Window operations on the Qt widgets, the data exchange passes and the guarded dispatch.
+#include "framework/wnd.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "framework/data_exchange.h"
+#include "framework/exception.h"
+#include "framework/message_box.h"
+#include "framework/qt/dialog_window.h"
+#include "framework/qt/icon_image.h"
+#include "framework/qt/qt_text.h"
+#include "framework/win_app.h"
+
+namespace {
+
+// Counts a handler as running for its whole extent, however it ends.
+class HandlerScope {
+public:
+    explicit HandlerScope(int& depth) : depth_(depth) { ++depth_; }
+    ~HandlerScope() { --depth_; }
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+
+private:
+    int& depth_;
+};
+
+}  // namespace
+
+CWnd::~CWnd() {
+    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) {
+        app->m_pMainWnd = nullptr;
+    }
+}
+
+void CWnd::SetWindowText(const std::string& text) {
+    if (m_pWindow == nullptr) {
+        return;
+    }
+    m_pWindow->setWindowTitle(afx_qt::ToQString(text));
+    // Input stays queued until the handler returns; repaints and the title go out now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::string CWnd::GetWindowText() const {
+    return m_pWindow != nullptr ? afx_qt::FromQString(m_pWindow->windowTitle()) : std::string();
+}
+
+std::string CWnd::GetDlgItemText(int nID) const {
+    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nID) : nullptr;
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        return afx_qt::FromQString(edit->text());
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        return afx_qt::FromQString(button->text());
+    }
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        return afx_qt::FromQString(label->text());
+    }
+    return {};
+}
+
+void CWnd::SetDlgItemText(int nID, const std::string& text) {
+    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nID) : nullptr;
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(afx_qt::ToQString(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(afx_qt::ToQString(text));
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(afx_qt::ToQString(text));
+    }
+}
+
+unsigned CWnd::IsDlgButtonChecked(int nIDButton) const {
+    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nIDButton) : nullptr;
+    const auto* button = qobject_cast<QAbstractButton*>(control);
+    return button != nullptr && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void CWnd::CheckDlgButton(int nIDButton, unsigned nCheck) {
+    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nIDButton) : nullptr;
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setChecked(nCheck == BST_CHECKED);
+    }
+}
+
+void CWnd::GotoDlgCtrl(int nID) {
+    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nID) : nullptr;
+    if (control == nullptr) {
+        return;
+    }
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->selectAll();
+    }
+}
+
+HICON CWnd::SetIcon(HICON hIcon, bool bBigIcon) {
+    if (m_pWindow == nullptr) {
+        return {};
+    }
+    HICON& slot = bBigIcon ? m_hBigIcon : m_hSmallIcon;
+    const HICON previous = slot;
+    slot = hIcon;
+    // Qt keeps one icon per window and picks the size each place needs.
+    QIcon icon;
+    for (const HICON& set : {m_hBigIcon, m_hSmallIcon}) {
+        if (set) {
+            for (const QSize size : set.Image()->Icon().availableSizes()) {
+                icon.addPixmap(set.Image()->Icon().pixmap(size));
+            }
+        }
+    }
+    m_pWindow->setWindowIcon(icon);
+    return previous;
+}
+
+void CWnd::DoDataExchange(CDataExchange*) {}
+
+bool CWnd::UpdateData(bool bSaveAndValidate) {
+    if (m_pWindow == nullptr) {
+        return false;
+    }
+    CDataExchange dx(this,
+                     bSaveAndValidate ? CDataExchange::Mode::Save : CDataExchange::Mode::Load);
+    DoDataExchange(&dx);
+    return !dx.Failed();
+}
+
+bool CWnd::ValidateData() {
+    if (m_pWindow == nullptr) {
+        return false;
+    }
+    CDataExchange dx(this, CDataExchange::Mode::Check);
+    DoDataExchange(&dx);
+    return !dx.Failed();
+}
+
+void CWnd::RunHandler(const std::function<void()>& handler) {
+    const HandlerScope scope(m_nHandlerDepth);
+    try {
+        handler();
+    } catch (const CException& e) {
+        e.ReportError();
+    } catch (const std::exception& e) {
+        AfxMessageBox(std::string("処理を続けられませんでした。\n") + e.what(), MB_ICONSTOP);
+    }
+}
+
+bool CWnd::Dispatch(Message message, int id, const MessageArgs& args) {
+    bool handled = false;
+    RunHandler([&] {
+        handled = OnCmdMsg(message, id, args);
+        if (!handled && message == Message::Command) {
+            if (CWinApp* app = AfxGetApp()) {
+                handled = app->OnCmdMsg(message, id, args);
+            }
+        }
+    });
+    return handled;
+}

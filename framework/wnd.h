@@ -1,0 +1,67 @@
+// Base of the program's windows: caption, controls, data exchange and message dispatch.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "framework/cmd_target.h"
+#include "framework/icon_handle.h"
+
+class CDataExchange;
+
+namespace afx_qt {
+class DialogWindow;
+}
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd() = default;
+    ~CWnd() override;
+
+    // Whether the window exists; a dialog's exists from the start to the end of DoModal. The
+    // operations below do nothing, or return empty values, while it does not.
+    bool HasWindow() const { return m_pWindow != nullptr; }
+
+    // Replaces the caption and draws it at once: pending events are processed with user input
+    // held back, so a handler that keeps the thread busy still shows it.
+    void SetWindowText(const std::string& text);
+    std::string GetWindowText() const;
+
+    std::string GetDlgItemText(int nID) const;
+    void SetDlgItemText(int nID, const std::string& text);
+    // BST_CHECKED or BST_UNCHECKED.
+    unsigned IsDlgButtonChecked(int nIDButton) const;
+    void CheckDlgButton(int nIDButton, unsigned nCheck);
+    // Puts the focus on a control; an edit box gets its whole text selected.
+    void GotoDlgCtrl(int nID);
+    // The icon of the window's task-switcher entry (big) or title bar (small); returns the
+    // icon set before.
+    HICON SetIcon(HICON hIcon, bool bBigIcon);
+
+    // false: the fields into the controls. true: the controls into the fields, in
+    // DoDataExchange order; at the first box without a valid value the user is told, the box is
+    // focused with its text selected, the fields from it on keep their values, and the result
+    // is false.
+    bool UpdateData(bool bSaveAndValidate = true);
+    // The checks of UpdateData(true), reported the same way, without changing any field.
+    bool ValidateData();
+
+    // Calls the handler of this window's message map, then of the application's for commands.
+    // A framework exception that leaves the handler is reported and the window goes on.
+    bool Dispatch(Message message, int id, const MessageArgs& args = {});
+    // True while a handler runs; the window ignores close requests then.
+    bool IsHandlerRunning() const { return m_nHandlerDepth > 0; }
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    // Runs code the way a handler runs: counted as running, exceptions reported.
+    void RunHandler(const std::function<void()>& handler);
+
+private:
+    friend class CDialog;
+
+    afx_qt::DialogWindow* m_pWindow = nullptr;
+    int m_nHandlerDepth = 0;
+    HICON m_hBigIcon;
+    HICON m_hSmallIcon;
+};
