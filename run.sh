@@ -5,4 +5,4 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh build
 cmake --preset default -DPOMURU_BUILD_TESTS=OFF >/dev/null
 cmake --build --preset default -j"$(nproc)" >/dev/null
-exec build/default/cli/pomuru-cipher-cli --help
+exec build/default/app/pomuru-cipher "$@"

@@ -9,7 +9,7 @@ case "$level" in
     build) ;;
     test) packages+=(libgtest-dev) ;;
     ci) packages+=(libgtest-dev libbenchmark-dev help2man desktop-file-utils appstream dpkg-dev
-                   file xvfb xauth imagemagick) ;;
+                   file xvfb xauth x11-utils imagemagick) ;;
     *) echo "usage: $0 [build|test|ci]" >&2; exit 2 ;;
 esac
 

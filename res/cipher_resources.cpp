@@ -1,0 +1,48 @@
+// The string table, the icons and the dialog templates by id.
+#include "res/cipher_resources.h"
+
+#include <algorithm>
+#include <span>
+
+#include "res/dialog_templates.h"
+#include "res/icon_images.h"
+#include "res/resource.h"
+
+namespace {
+
+struct TextResource {
+    unsigned id;
+    std::string_view text;
+};
+
+constexpr TextResource kStringTable[] = {
+    {IDS_ABOUTBOX, "ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+};
+
+std::optional<std::string_view> Find(std::span<const TextResource> table, unsigned id) {
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [id](const TextResource& entry) { return entry.id == id; });
+    return found != table.end() ? std::optional(found->text) : std::nullopt;
+}
+
+}  // namespace
+
+const DialogTemplate* CCipherResources::FindDialog(unsigned id) const {
+    return id == IDD_CIPHER_DIALOG ? &CipherDialogTemplate() : nullptr;
+}
+
+std::optional<std::string_view> CCipherResources::FindString(unsigned id) const {
+    return Find(kStringTable, id);
+}
+
+std::optional<std::span<const std::uint8_t>> CCipherResources::FindIcon(unsigned id) const {
+    if (id == IDR_MAINFRAME) {
+        return MainframeIconImage();
+    }
+    return std::nullopt;
+}
+
+const CResourceModule& CipherResources() {
+    static const CCipherResources resources;
+    return resources;
+}

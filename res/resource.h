@@ -1,0 +1,21 @@
+// Resource ids: dialog templates, controls, strings, icons and menu commands.
+#pragma once
+
+#include "framework/win_defs.h"
+
+inline constexpr unsigned IDD_ABOUTBOX = 100;
+inline constexpr unsigned IDS_ABOUTBOX = 101;
+inline constexpr unsigned IDD_CIPHER_DIALOG = 102;
+inline constexpr unsigned IDR_MAINFRAME = 128;
+inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+
+inline constexpr int IDC_SOURCE_PATH = 1001;
+inline constexpr int IDC_RUN = 1002;
+inline constexpr int IDC_CHOOSE_SOURCE = 1003;
+inline constexpr int IDC_DEST_PATH = 1004;
+inline constexpr int IDC_CHOOSE_DEST = 1006;
+inline constexpr int IDC_VALUE = 1009;
+inline constexpr int IDC_STEP = 1010;
+inline constexpr int IDC_START = 1011;
+inline constexpr int IDC_SLIDE = 1012;
+inline constexpr int IDC_RANDOMIZE = 1014;
