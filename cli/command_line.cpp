@@ -10,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "res/version_info.h"
+
 namespace pomuru {
 
 namespace {
@@ -159,7 +161,9 @@ Exit status:
 }
 
 std::string VersionText() {
-    return std::string(kProgramName) + " " + POMURU_VERSION + "\n";
+    const VersionInfo& version = ProgramVersion();
+    return std::string(kProgramName) + " " + std::string(version.fileVersionText) + "\n" +
+           std::string(version.productName) + "\n";
 }
 
 }  // namespace pomuru

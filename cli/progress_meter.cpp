@@ -50,7 +50,8 @@ void ProgressMeter::Finish() {
 }
 
 void ProgressMeter::Draw(Clock::time_point now) {
-    std::string text = "\r" + Line(now);
+    std::string text(1, '\r');
+    text += Line(now);
     // Blank out what a longer previous line left behind.
     const std::size_t length = text.size();
     text.append(lastLength_ > length ? lastLength_ - length : 0, ' ');
