@@ -7,9 +7,8 @@ level=${1:-build}
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-translations-l10n fonts-noto-cjk)
 case "$level" in
     build) ;;
-    test) packages+=(libgtest-dev) ;;
-    ci) packages+=(libgtest-dev libbenchmark-dev help2man desktop-file-utils appstream dpkg-dev
-                   file xvfb xauth x11-utils imagemagick) ;;
+    test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
+    ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file) ;;
     *) echo "usage: $0 [build|test|ci]" >&2; exit 2 ;;
 esac
 
