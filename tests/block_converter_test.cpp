@@ -63,7 +63,18 @@ CipherParams RandomParams(std::mt19937& random) {
     params.step = PickSetting(random);
     params.start = PickSetting(random);
     params.slide = PickSetting(random);
-    params.value = random() % 4 == 0 ? PickSetting(random) : static_cast<std::int32_t>(random());
+    // Values up to a little beyond the generator's range try every kind of divisor.
+    switch (random() % 3) {
+        case 0:
+            params.value = PickSetting(random);
+            break;
+        case 1:
+            params.value = std::uniform_int_distribution<std::int32_t>(-40000, 40000)(random);
+            break;
+        default:
+            params.value = static_cast<std::int32_t>(random());
+            break;
+    }
     params.randomize = random() % 2 == 0;
     return params;
 }
