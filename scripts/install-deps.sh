@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing, quietly when all are there.
-# Usage: scripts/install-deps.sh [build|test|ci]   (each level includes the ones before)
+# Usage: scripts/install-deps.sh [build|test|ci|bench]   (build is part of every level)
 set -euo pipefail
 
 level=${1:-build}
@@ -9,7 +9,8 @@ case "$level" in
     build) ;;
     test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
     ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file) ;;
-    *) echo "usage: $0 [build|test|ci]" >&2; exit 2 ;;
+    bench) packages+=(libbenchmark-dev time) ;;
+    *) echo "usage: $0 [build|test|ci|bench]" >&2; exit 2 ;;
 esac
 
 missing=()
