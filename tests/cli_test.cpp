@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "cipher/byte_rule.h"
 #include "cipher/cipher_params.h"
+#include "reference_rule.h"
 #include "temp_dir.h"
 
 extern char** environ;
@@ -20,6 +20,7 @@ namespace pomuru {
 namespace {
 
 using test::ReadBytes;
+using test::ReferenceConvert;
 using test::SampleBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -80,17 +81,6 @@ Outcome RunShell(const TempDir& dir, const std::string& command) {
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     outcome.errors = ReadText(dir.File("stderr.txt"));
     return outcome;
-}
-
-std::vector<std::uint8_t> ReferenceConvert(std::vector<std::uint8_t> bytes,
-                                           const CipherParams& params) {
-    CipherCursor cursor;
-    for (auto& byte : bytes) {
-        if (SelectNext(cursor, params)) {
-            byte ^= MaskFor(params, cursor.position);
-        }
-    }
-    return bytes;
 }
 
 // A folder holding src.bin with sample content.
