@@ -7,6 +7,13 @@
 // The one application object, constructed before AfxWinMain runs.
 CCipherApp theApp;
 
+// Named as the installed desktop entry, by which Wayland desktops find the windows' icon and
+// name. On X11 the window class, the executable's name "pomuru-cipher", does the same through
+// the entry's StartupWMClass.
+CCipherApp::CCipherApp() {
+    m_strDesktopFileName = "io.github.pomuru.Cipher";
+}
+
 const MessageMap& CCipherApp::GetThisMessageMap() {
     static const MessageMap messageMap{&CWinApp::GetThisMessageMap(),
                                        {

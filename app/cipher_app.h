@@ -5,7 +5,7 @@
 
 class CCipherApp : public CWinApp {
 public:
-    CCipherApp() = default;
+    CCipherApp();
 
     bool InitInstance() override;
 

@@ -1,12 +1,32 @@
-// The main dialog: data exchange, command bindings and the run behind プログラム実行.
+// The main dialog: data exchange, command bindings, the file choosers, the window menu's About
+// entry and the run behind プログラム実行.
 #include "dialog/cipher_dlg.h"
 
+#include <string_view>
+
+#include "cipher/file_identity.h"
+#include "dialog/about_dlg.h"
 #include "framework/data_exchange.h"
+#include "framework/file_dialog.h"
 #include "framework/file_exception.h"
+#include "framework/menu.h"
+#include "framework/stdio_file.h"
 #include "framework/win_app.h"
 #include "res/resource.h"
 
 namespace {
+
+constexpr std::string_view kSourceFilter =
+    "全て(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|"
+    "実行ファイル(*.exe)|*.exe||";
+constexpr std::string_view kDestFilter =
+    "消えても良いファイル(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|"
+    "実行ファイル(*.exe)|*.exe||";
+// Both choosers open here; the framework finds the folder that stands for it.
+constexpr std::string_view kChooserFolder = R"(c:\mydata)";
+
+// The system keeps these bits of system-command ids for itself.
+static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX && IDM_ABOUTBOX < 0xF000);
 
 CFileException::Operation OperationOf(pomuru::ConversionError::Action action) {
     using Action = pomuru::ConversionError::Action;
@@ -47,12 +67,25 @@ const MessageMap& CCipherDlg::GetThisMessageMap() {
             MessageEntry::Clicked(IDC_RUN, &CCipherDlg::OnRun),
             MessageEntry::Clicked(IDC_CHOOSE_SOURCE, &CCipherDlg::OnChooseSource),
             MessageEntry::Clicked(IDC_CHOOSE_DEST, &CCipherDlg::OnChooseDest),
+            MessageEntry::SysCommand(&CCipherDlg::OnSysCommand),
         }};
     return messageMap;
 }
 
 bool CCipherDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+
+    if (CMenu* pSysMenu = GetSystemMenu(false)) {
+        std::string strAboutMenu;
+        AfxLoadString(IDS_ABOUTBOX, strAboutMenu);
+        if (!strAboutMenu.empty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
+
     // The focus goes to the first control, the source path box.
     return true;
 }
@@ -61,10 +94,44 @@ void CCipherDlg::OnRun() {
     pomuru::ConvertFile(*this);
 }
 
-// The file choosers come with the next step; the buttons are in place.
-void CCipherDlg::OnChooseSource() {}
+void CCipherDlg::OnChooseSource() {
+    CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT, kSourceFilter);
+    chooser.m_ofn.lpstrInitialDir = kChooserFolder;
+    if (chooser.DoModal() == IDOK) {
+        // Only whether it opens for reading. If not, the framework's file exception reports it
+        // and ends the command with every field as it was.
+        CStdioFile probe(chooser.GetPathName(), CFile::modeRead | CFile::typeBinary);
+        probe.Close();
+    }
+    // After a cancel the path is the empty initial name: the field is cleared.
+    m_strSourceChosen = chooser.GetPathName();
+    m_strSource = m_strSourceChosen;
+    Redisplay();
+}
 
-void CCipherDlg::OnChooseDest() {}
+void CCipherDlg::OnChooseDest() {
+    CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, kDestFilter);
+    chooser.m_ofn.lpstrInitialDir = kChooserFolder;
+    // Created or emptied at once, unless it is the source file, under this or any other name
+    // (a link, another spelling of its path): that one is never emptied.
+    if (chooser.DoModal() == IDOK && !pomuru::SameFile(chooser.GetPathName(), m_strSource)) {
+        CStdioFile created(chooser.GetPathName(),
+                           CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        created.Close();
+    }
+    m_strDestChosen = chooser.GetPathName();
+    m_strDest = m_strDestChosen;
+    Redisplay();
+}
+
+void CCipherDlg::OnSysCommand(unsigned nID, std::intptr_t /*lParam*/) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
+}
 
 pomuru::ConversionFields CCipherDlg::Fields() const {
     return {m_strSource, m_strDest, m_nStep, m_nValue, m_nStart, m_nSlide};

@@ -36,6 +36,12 @@ protected:
     void OnRun();
     void OnChooseSource();
     void OnChooseDest();
+    // The window menu's About entry opens the About box; its other items get their usual
+    // processing.
+    void OnSysCommand(unsigned nID, std::intptr_t lParam);
+    // No OnPaint: the desktops here draw a minimised window themselves, from its window icon,
+    // and let no program paint it. The dragged icon of a minimised window would be this one.
+    HICON OnQueryDragIcon() const { return m_hIcon; }
 
     static const MessageMap& GetThisMessageMap();
     const MessageMap& GetMessageMap() const override { return GetThisMessageMap(); }

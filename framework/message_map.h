@@ -10,7 +10,8 @@ class CCmdTarget;
 
 // What a map entry answers to. New window messages are added here and as a factory below.
 enum class Message {
-    Command,  // a button click, Enter (IDOK), Esc or the close box (IDCANCEL), F1 (ID_HELP)
+    Command,     // a button click, Enter (IDOK), Esc or the close box (IDCANCEL), F1 (ID_HELP)
+    SysCommand,  // an item of the window menu: wParam is its id
 };
 
 // The message's parameters, as the window system passes them.
@@ -37,6 +38,16 @@ struct MessageEntry {
         // The map of T is only searched for objects of T, so the downcast is exact.
         return {Message::Command, id, [handler](CCmdTarget& target, const MessageArgs&) {
                     (static_cast<T&>(target).*handler)();
+                }};
+    }
+
+    // WM_SYSCOMMAND, whatever the id: OnSysCommand(nID, lParam).
+    template <class T>
+    static MessageEntry SysCommand(void (T::*handler)(unsigned nID, std::intptr_t lParam)) {
+        static_assert(std::is_base_of_v<CCmdTarget, T>);
+        return {Message::SysCommand, 0, [handler](CCmdTarget& target, const MessageArgs& args) {
+                    (static_cast<T&>(target).*handler)(static_cast<unsigned>(args.wParam),
+                                                       args.lParam);
                 }};
     }
 };

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "framework/dialog_template.h"
 
@@ -15,6 +16,7 @@ public:
     // Each finds nothing when the module has no resource of that id.
     virtual const DialogTemplate* FindDialog(unsigned id) const = 0;
     virtual std::optional<std::string_view> FindString(unsigned id) const = 0;
-    // The icon's image, as the bytes of an image file (PNG).
-    virtual std::optional<std::span<const std::uint8_t>> FindIcon(unsigned id) const = 0;
+    // The icon's images, one per size, each the bytes of an image file (PNG); empty when the
+    // module has no icon of that id.
+    virtual std::vector<std::span<const std::uint8_t>> FindIcon(unsigned id) const = 0;
 };

@@ -50,12 +50,20 @@ int CWinApp::ExitInstance() {
 }
 
 HICON CWinApp::LoadIcon(unsigned id) const {
-    const auto image = m_pResources != nullptr ? m_pResources->FindIcon(id) : std::nullopt;
-    QPixmap pixmap;
-    if (!image || !pixmap.loadFromData(image->data(), static_cast<unsigned>(image->size()))) {
+    if (m_pResources == nullptr) {
         return {};
     }
-    return HICON(std::make_shared<const afx_qt::IconImage>(QIcon(pixmap)));
+    QIcon icon;
+    for (const auto image : m_pResources->FindIcon(id)) {
+        QPixmap pixmap;
+        if (pixmap.loadFromData(image.data(), static_cast<unsigned>(image.size()))) {
+            icon.addPixmap(pixmap);
+        }
+    }
+    if (icon.isNull()) {
+        return {};
+    }
+    return HICON(std::make_shared<const afx_qt::IconImage>(icon));
 }
 
 void CWinApp::OnHelp() {

@@ -31,7 +31,7 @@ public:
 
     // The caption of the framework's message boxes.
     const std::string& AppName() const { return m_strAppName; }
-    // The icon of that resource id; an empty handle when the module has none.
+    // The icon of that resource id with all its sizes; an empty handle when the module has none.
     HICON LoadIcon(unsigned id) const;
 
     // The framework's help command (ID_HELP, F1); the framework has no help content to show.
@@ -39,6 +39,9 @@ public:
 
     // The window that stands for the application; reset when that window goes away.
     CWnd* m_pMainWnd = nullptr;
+    // File choosers use the desktop's file dialog where it has one; false: always Qt's own,
+    // whose widgets can be driven key by key (tests do).
+    bool m_bNativeFileDialogs = true;
 
 protected:
     static const MessageMap& GetThisMessageMap();

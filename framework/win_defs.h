@@ -36,3 +36,17 @@ inline constexpr unsigned MB_ICONINFORMATION = 0x40;
 // Check-box states.
 inline constexpr unsigned BST_UNCHECKED = 0;
 inline constexpr unsigned BST_CHECKED = 1;
+
+// File chooser options. An open chooser never asks about overwriting, so
+// OFN_OVERWRITEPROMPT only matters to a save chooser; OFN_HIDEREADONLY hides the "read-only"
+// check box, which Qt's choosers do not have at all, so it changes nothing here.
+inline constexpr unsigned OFN_OVERWRITEPROMPT = 0x0002;
+inline constexpr unsigned OFN_HIDEREADONLY = 0x0004;
+
+// Menu items: AppendMenu's flags.
+inline constexpr unsigned MF_STRING = 0x0000;
+inline constexpr unsigned MF_SEPARATOR = 0x0800;
+
+// System commands (WM_SYSCOMMAND). The system keeps the low four bits of an id for itself;
+// a program's own commands lie below 0xF000 with those bits zero.
+inline constexpr unsigned SC_CLOSE = 0xF060;

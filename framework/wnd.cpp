@@ -5,9 +5,11 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <utility>
 
 #include "framework/data_exchange.h"
 #include "framework/exception.h"
+#include "framework/menu.h"
 #include "framework/message_box.h"
 #include "framework/qt/dialog_window.h"
 #include "framework/qt/icon_image.h"
@@ -26,6 +28,23 @@ public:
 
 private:
     int& depth_;
+};
+
+// Gives a variable a value for the extent of a scope, then puts the previous one back, so that
+// nested dispatches each see their own message.
+template <class T>
+class ValueScope {
+public:
+    ValueScope(T& slot, T value) : slot_(slot), previous_(std::move(slot)) {
+        slot_ = std::move(value);
+    }
+    ~ValueScope() { slot_ = std::move(previous_); }
+    ValueScope(const ValueScope&) = delete;
+    ValueScope& operator=(const ValueScope&) = delete;
+
+private:
+    T& slot_;
+    T previous_;
 };
 
 }  // namespace
@@ -105,7 +124,8 @@ HICON CWnd::SetIcon(HICON hIcon, bool bBigIcon) {
     HICON& slot = bBigIcon ? m_hBigIcon : m_hSmallIcon;
     const HICON previous = slot;
     slot = hIcon;
-    // Qt keeps one icon per window and picks the size each place needs.
+    // Qt keeps one icon per window and picks the size each place needs: the big and the small
+    // icon both go into it.
     QIcon icon;
     for (const HICON& set : {m_hBigIcon, m_hSmallIcon}) {
         if (set) {
@@ -116,6 +136,17 @@ HICON CWnd::SetIcon(HICON hIcon, bool bBigIcon) {
     }
     m_pWindow->setWindowIcon(icon);
     return previous;
+}
+
+CMenu* CWnd::GetSystemMenu(bool bRevert) {
+    if (m_pWindow == nullptr) {
+        return nullptr;
+    }
+    if (bRevert) {
+        m_pWindow->ResetSystemMenu();
+        return nullptr;
+    }
+    return m_pWindow->SystemMenu();
 }
 
 void CWnd::DoDataExchange(CDataExchange*) {}
@@ -153,12 +184,32 @@ void CWnd::RunHandler(const std::function<void()>& handler) {
 bool CWnd::Dispatch(Message message, int id, const MessageArgs& args) {
     bool handled = false;
     RunHandler([&] {
+        const ValueScope<std::optional<CurrentMessage>> current(m_currentMessage,
+                                                                CurrentMessage{message, args});
         handled = OnCmdMsg(message, id, args);
-        if (!handled && message == Message::Command) {
+        if (handled) {
+            return;
+        }
+        if (message == Message::Command) {
             if (CWinApp* app = AfxGetApp()) {
                 handled = app->OnCmdMsg(message, id, args);
             }
+        } else {
+            DefWindowProc(message, args);
         }
     });
     return handled;
+}
+
+void CWnd::Default() {
+    if (m_currentMessage) {
+        const CurrentMessage current = *m_currentMessage;
+        DefWindowProc(current.message, current.args);
+    }
+}
+
+void CWnd::DefWindowProc(Message message, const MessageArgs& args) {
+    if (message == Message::SysCommand && (args.wParam & 0xFFF0) == SC_CLOSE) {
+        Dispatch(Message::Command, IDCANCEL);
+    }
 }

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "framework/cmd_target.h"
 #include "framework/icon_handle.h"
 
 class CDataExchange;
+class CMenu;
 
 namespace afx_qt {
 class DialogWindow;
@@ -35,8 +37,13 @@ public:
     // Puts the focus on a control; an edit box gets its whole text selected.
     void GotoDlgCtrl(int nID);
     // The icon of the window's task-switcher entry (big) or title bar (small); returns the
-    // icon set before.
+    // icon set before. Qt keeps one icon per window, so both end up in it, each size used
+    // where it fits.
     HICON SetIcon(HICON hIcon, bool bBigIcon);
+    // The window menu, which opens on a right click on the window and with the Menu key or
+    // Shift+F10; nullptr for a window without one. Its items send WM_SYSCOMMAND with their id.
+    // bRevert: puts back the framework's items and returns nullptr.
+    CMenu* GetSystemMenu(bool bRevert);
 
     // false: the fields into the controls. true: the controls into the fields, in
     // DoDataExchange order; at the first box without a valid value the user is told, the box is
@@ -56,12 +63,24 @@ protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     // Runs code the way a handler runs: counted as running, exceptions reported.
     void RunHandler(const std::function<void()>& handler);
+    // Gives the message being handled the processing it gets without a handler.
+    void Default();
 
 private:
     friend class CDialog;
+    friend class CFileDialog;
+
+    struct CurrentMessage {
+        Message message;
+        MessageArgs args;
+    };
+    // What a message without a handler does: the window menu's Close cancels, as the close box
+    // does; other messages are ignored.
+    void DefWindowProc(Message message, const MessageArgs& args);
 
     afx_qt::DialogWindow* m_pWindow = nullptr;
     int m_nHandlerDepth = 0;
+    std::optional<CurrentMessage> m_currentMessage;  // during Dispatch
     HICON m_hBigIcon;
     HICON m_hSmallIcon;
 };

@@ -28,18 +28,25 @@ std::optional<std::string_view> Find(std::span<const TextResource> table, unsign
 }  // namespace
 
 const DialogTemplate* CCipherResources::FindDialog(unsigned id) const {
-    return id == IDD_CIPHER_DIALOG ? &CipherDialogTemplate() : nullptr;
+    switch (id) {
+        case IDD_ABOUTBOX:
+            return &AboutDialogTemplate();
+        case IDD_CIPHER_DIALOG:
+            return &CipherDialogTemplate();
+        default:
+            return nullptr;
+    }
 }
 
 std::optional<std::string_view> CCipherResources::FindString(unsigned id) const {
     return Find(kStringTable, id);
 }
 
-std::optional<std::span<const std::uint8_t>> CCipherResources::FindIcon(unsigned id) const {
+std::vector<std::span<const std::uint8_t>> CCipherResources::FindIcon(unsigned id) const {
     if (id == IDR_MAINFRAME) {
-        return MainframeIconImage();
+        return {MainframeIcon32(), MainframeIcon16()};
     }
-    return std::nullopt;
+    return {};
 }
 
 const CResourceModule& CipherResources() {

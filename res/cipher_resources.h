@@ -7,7 +7,7 @@ class CCipherResources final : public CResourceModule {
 public:
     const DialogTemplate* FindDialog(unsigned id) const override;
     std::optional<std::string_view> FindString(unsigned id) const override;
-    std::optional<std::span<const std::uint8_t>> FindIcon(unsigned id) const override;
+    std::vector<std::span<const std::uint8_t>> FindIcon(unsigned id) const override;
 };
 
 // The one module of resources, as the program's executable carries it.

@@ -5,3 +5,6 @@
 
 // IDD_CIPHER_DIALOG: the main dialog.
 const DialogTemplate& CipherDialogTemplate();
+
+// IDD_ABOUTBOX: the About box.
+const DialogTemplate& AboutDialogTemplate();

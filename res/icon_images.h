@@ -4,5 +4,6 @@
 #include <cstdint>
 #include <span>
 
-// IDR_MAINFRAME, a PNG file.
-std::span<const std::uint8_t> MainframeIconImage();
+// IDR_MAINFRAME, PNG files: 32 × 32 and 16 × 16 pixels.
+std::span<const std::uint8_t> MainframeIcon32();
+std::span<const std::uint8_t> MainframeIcon16();

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "cipher/byte_rule.h"
 #include "cipher/status_captions.h"
 #include "dialog/cipher_dlg.h"
 #include "modal_driver.h"
+#include "reference_rule.h"
 #include "res/resource.h"
 #include "temp_dir.h"
 
@@ -26,17 +26,6 @@ namespace {
 
 constexpr int kNumberBoxes[] = {IDC_VALUE, IDC_STEP, IDC_START, IDC_SLIDE};
 const QString kNotAnInteger = QStringLiteral("整数を入力してください。");
-
-QString Text(QWidget& window, int id) {
-    auto* edit = Control<QLineEdit>(window, id);
-    return edit != nullptr ? edit->text() : QString();
-}
-
-void ClickOn(QWidget& window, int id) {
-    auto* button = Control<QAbstractButton>(window, id);
-    ASSERT_NE(button, nullptr);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
 
 // The box has the focus and all its text is selected, as after a failed read-back.
 void ExpectFocusedWithTextSelected(QWidget& window, int id) {
@@ -68,25 +57,14 @@ private:
     std::vector<std::string> titles_;
 };
 
-// What the dialog should write for a source: every chosen byte masked as the rule says.
-std::vector<std::uint8_t> Converted(std::vector<std::uint8_t> bytes, const CipherParams& params) {
-    CipherCursor cursor;
-    for (auto& byte : bytes) {
-        if (SelectNext(cursor, params)) {
-            byte ^= MaskFor(params, cursor.position);
-        }
-    }
-    return bytes;
-}
-
 TEST(cipher_dialog, opens_with_empty_paths_zeros_unticked_box_and_focus_in_source_box) {
     CCipherDlg dlg;
     const int result = RunModal(dlg, [](QWidget& window) {
         EXPECT_EQ(window.windowTitle().toStdString(), kDialogCaption);
-        EXPECT_EQ(Text(window, IDC_SOURCE_PATH), "");
-        EXPECT_EQ(Text(window, IDC_DEST_PATH), "");
+        EXPECT_EQ(TextOf(window, IDC_SOURCE_PATH), "");
+        EXPECT_EQ(TextOf(window, IDC_DEST_PATH), "");
         for (const int id : kNumberBoxes) {
-            EXPECT_EQ(Text(window, id), "0") << "box " << id;
+            EXPECT_EQ(TextOf(window, id), "0") << "box " << id;
         }
         auto* randomize = Control<QCheckBox>(window, IDC_RANDOMIZE);
         ASSERT_NE(randomize, nullptr);
@@ -237,8 +215,8 @@ TEST_F(cipher_dialog_run, writes_the_converted_bytes_and_restores_the_caption) {
         EXPECT_EQ(titles.Titles().back(), kDialogCaption);
         EXPECT_EQ(window.windowTitle().toStdString(), kDialogCaption);
         // The boxes show the numbers as read back, in plain decimal.
-        EXPECT_EQ(Text(window, IDC_VALUE), "15");
-        EXPECT_EQ(Text(window, IDC_START), "3");
+        EXPECT_EQ(TextOf(window, IDC_VALUE), "15");
+        EXPECT_EQ(TextOf(window, IDC_START), "3");
         EXPECT_TRUE(window.isVisible());
         QTest::keyClick(&window, Qt::Key_Escape);
     });
@@ -255,8 +233,8 @@ TEST_F(cipher_dialog_run, writes_the_converted_bytes_and_restores_the_caption) {
 
 TEST_F(cipher_dialog_run, ticked_randomise_box_adds_the_random_part) {
     const CipherParams params{1, 77, 0, 0, true};
-    const std::vector<std::uint8_t> expected = Converted(content_, params);
-    ASSERT_NE(expected, Converted(content_, CipherParams{1, 77, 0, 0, false}));
+    const std::vector<std::uint8_t> expected = ReferenceConvert(content_, params);
+    ASSERT_NE(expected, ReferenceConvert(content_, CipherParams{1, 77, 0, 0, false}));
     RunModal(dlg_, [&](QWidget& window) {
         TypeInto(window, IDC_VALUE, "77");
         TypeInto(window, IDC_STEP, "1");
@@ -284,7 +262,7 @@ TEST_F(cipher_dialog_run, enter_on_the_focused_run_button_runs_instead_of_closin
         QTest::keyClick(&window, Qt::Key_Escape);
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(ReadBytes(dest_), Converted(content_, CipherParams{0, 1, 0, 0, false}));
+    EXPECT_EQ(ReadBytes(dest_), ReferenceConvert(content_, CipherParams{0, 1, 0, 0, false}));
 }
 
 TEST_F(cipher_dialog_run, bad_number_stops_the_run_before_any_file_is_touched) {
@@ -315,7 +293,7 @@ TEST_F(cipher_dialog_run, does_nothing_while_a_path_field_is_empty_even_with_pat
         EXPECT_TRUE(answerer.Boxes().empty());
         EXPECT_TRUE(titles.Titles().empty());
         // Nothing was read back or redisplayed.
-        EXPECT_EQ(Text(window, IDC_VALUE), "5");
+        EXPECT_EQ(TextOf(window, IDC_VALUE), "5");
         EXPECT_EQ(dlg_.m_strDest, "");
         QTest::keyClick(&window, Qt::Key_Escape);
     });

@@ -5,10 +5,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <utility>
 
 #include "framework/dialog.h"
 
@@ -31,6 +33,17 @@ int RunModal(CDialog& dlg, const std::function<void(QWidget& window)>& steps) {
     return dlg.DoModal();
 }
 
+QString TextOf(QWidget& window, int id) {
+    auto* edit = Control<QLineEdit>(window, id);
+    return edit != nullptr ? edit->text() : QString();
+}
+
+void ClickOn(QWidget& window, int id) {
+    auto* button = Control<QAbstractButton>(window, id);
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
 void TypeInto(QWidget& window, int id, const QString& text) {
     auto* edit = Control<QLineEdit>(window, id);
     ASSERT_NE(edit, nullptr);
@@ -51,6 +64,56 @@ void CommitInto(QWidget& window, int id, const QString& text) {
     QInputMethodEvent commit;
     commit.setCommitString(text);
     QApplication::sendEvent(edit, &commit);
+}
+
+WindowAnswerer WindowAnswerer::NextModal(const QWidget& under,
+                                         std::function<void(QWidget& window)> steps) {
+    return WindowAnswerer(
+        [&under]() -> QWidget* {
+            QWidget* modal = QApplication::activeModalWidget();
+            return modal != &under ? modal : nullptr;
+        },
+        std::move(steps));
+}
+
+WindowAnswerer WindowAnswerer::NextPopup(std::function<void(QWidget& popup)> steps) {
+    return WindowAnswerer([] { return QApplication::activePopupWidget(); }, std::move(steps));
+}
+
+WindowAnswerer::WindowAnswerer(std::function<QWidget*()> find,
+                               std::function<void(QWidget& window)> steps)
+    : find_(std::move(find)), steps_(std::move(steps)) {
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { AnswerWhenOpen(); });
+    timer_.start(10);
+}
+
+WindowAnswerer::~WindowAnswerer() {
+    if (!answered_) {
+        ADD_FAILURE() << "the awaited window did not open";
+    }
+}
+
+void WindowAnswerer::AnswerWhenOpen() {
+    const QPointer<QWidget> window = find_();
+    if (window == nullptr || !window->isVisible()) {
+        return;
+    }
+    timer_.stop();
+    answered_ = true;
+    // Keys and focus reach a dialog once the window system has made it the active window;
+    // qWaitForWindowActive would already be content with its active owner.
+    if (qobject_cast<QDialog*>(window.data()) != nullptr) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window; }));
+    }
+    steps_(*window);
+    if (window != nullptr && window->isVisible()) {
+        ADD_FAILURE() << "the window is still open after the test's steps";
+        if (auto* dialog = qobject_cast<QDialog*>(window.data())) {
+            dialog->reject();
+        } else {
+            window->close();
+        }
+    }
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer() {

@@ -30,10 +30,38 @@ Widget* Control(QWidget& window, int id) {
     return widget;
 }
 
+// The text of an edit box.
+QString TextOf(QWidget& window, int id);
+// A mouse click on a push button or check box.
+void ClickOn(QWidget& window, int id);
 // Replaces an edit box's text by typing: a click into it, Ctrl+A, then the keys.
 void TypeInto(QWidget& window, int id, const QString& text);
 // Replaces an edit box's text as a Japanese input method does: a committed string.
 void CommitInto(QWidget& window, int id, const QString& text);
+
+// While it exists, waits for a window and runs the steps on it once: the next modal window
+// above a given one (a chooser, the About box), or the next pop-up menu. A window the steps
+// leave open is closed, and a window that never came fails the test, so that no test hangs.
+class WindowAnswerer {
+public:
+    static WindowAnswerer NextModal(const QWidget& under,
+                                    std::function<void(QWidget& window)> steps);
+    static WindowAnswerer NextPopup(std::function<void(QWidget& popup)> steps);
+    ~WindowAnswerer();
+    WindowAnswerer(const WindowAnswerer&) = delete;
+    WindowAnswerer& operator=(const WindowAnswerer&) = delete;
+
+    bool Answered() const { return answered_; }
+
+private:
+    WindowAnswerer(std::function<QWidget*()> find, std::function<void(QWidget& window)> steps);
+    void AnswerWhenOpen();
+
+    const std::function<QWidget*()> find_;
+    const std::function<void(QWidget&)> steps_;
+    QTimer timer_;
+    bool answered_ = false;
+};
 
 // While it exists, answers every message box that opens by clicking its OK button, and keeps
 // what each showed.

@@ -1,13 +1,18 @@
 // Widgets from a dialog template, laid out in dialog units, with the dialog manager's keys.
 #include "framework/qt/dialog_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <algorithm>
 
 #include "framework/qt/icon_image.h"
@@ -65,15 +70,19 @@ QString LabelText(const DialogControl& control) {
 // The templates were measured with a proportional face whose kana are narrower than the
 // stand-in's, which would cut a label's last characters off. Such a label is set 1 pixel per
 // character tighter, about as that face would set it, and grows to the right if that is not
-// enough.
+// enough. A label of Latin characters only grows: tightened, its blanks all but vanish.
 void FitLabel(QLabel& label, PixelRect& rect) {
     const QString text = label.text();
     if (label.fontMetrics().horizontalAdvance(text) <= rect.width) {
         return;
     }
-    QFont tighter = label.font();
-    tighter.setLetterSpacing(QFont::AbsoluteSpacing, -1);
-    label.setFont(tighter);
+    const bool latinOnly =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!latinOnly) {
+        QFont tighter = label.font();
+        tighter.setLetterSpacing(QFont::AbsoluteSpacing, -1);
+        label.setFont(tighter);
+    }
     rect.width = std::max(rect.width, label.fontMetrics().horizontalAdvance(text));
 }
 
@@ -84,7 +93,9 @@ Qt::FocusPolicy FocusPolicyFor(const DialogControl& control) {
 }  // namespace
 
 DialogWindow::DialogWindow(CWnd& owner, const DialogTemplate& dialogTemplate, QWidget* parent)
-    : QDialog(parent, WindowFlagsFor(dialogTemplate)), owner_(owner) {
+    : QDialog(parent, WindowFlagsFor(dialogTemplate)),
+      owner_(owner),
+      hasSystemMenu_((dialogTemplate.style & WS_SYSMENU) != 0) {
     setWindowTitle(ToQString(dialogTemplate.caption));
     setFont(QFont(ToQString(dialogTemplate.font.face), dialogTemplate.font.pointSize));
     baseUnits_ = BaseUnitsOf(font());
@@ -92,6 +103,60 @@ DialogWindow::DialogWindow(CWnd& owner, const DialogTemplate& dialogTemplate, QW
         CreateControl(control);
     }
     PlaceWindow(dialogTemplate, parent);
+    if (hasSystemMenu_) {
+        ResetSystemMenu();
+        AddSystemMenuKeys();
+    }
+}
+
+// Desktops here give a program no say in the menu of the window's title bar, so the window
+// menu is the window's own context menu. Its keys open it wherever the focus is, even in an
+// edit box, which loses its keyboard-opened context menu for it.
+void DialogWindow::AddSystemMenuKeys() {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this,
+                [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    }
+}
+
+void DialogWindow::ResetSystemMenu() {
+    if (!hasSystemMenu_) {
+        return;
+    }
+    systemMenu_.emplace();
+    systemMenu_->AppendMenu(MF_STRING, SC_CLOSE, "閉じる(&C)");
+}
+
+void DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
+    if (!systemMenu_) {
+        return;
+    }
+    // The menu's "&" marks access keys as the items' texts do.
+    QMenu menu(this);
+    for (const CMenu::Item& item : systemMenu_->Items()) {
+        if (item.flags & MF_SEPARATOR) {
+            menu.addSeparator();
+        } else {
+            menu.addAction(ToQString(item.text))->setData(item.id);
+        }
+    }
+    const QAction* chosen = menu.exec(globalPos);
+    if (chosen != nullptr) {
+        const MessageArgs args{chosen->data().toUInt(), 0};
+        owner_.Dispatch(Message::SysCommand, 0, args);
+    }
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (!systemMenu_) {
+        QDialog::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    ShowSystemMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                               : mapToGlobal(QPoint(0, 0)));
 }
 
 void DialogWindow::PlaceWindow(const DialogTemplate& dialogTemplate, QWidget* parent) {

@@ -3,9 +3,11 @@
 
 #include <QDialog>
 #include <map>
+#include <optional>
 
 #include "framework/dialog_template.h"
 #include "framework/dialog_units.h"
+#include "framework/menu.h"
 
 class QWidget;
 class CWnd;
@@ -29,19 +31,32 @@ public:
     // Esc, and the close box through QDialog::closeEvent: the IDCANCEL command.
     void reject() override;
 
+    // The window menu of a template with a system menu, else nullptr.
+    CMenu* SystemMenu() { return systemMenu_ ? &*systemMenu_ : nullptr; }
+    // Puts back the framework's own items: Close.
+    void ResetSystemMenu();
+    // Shows the window menu at that point of the screen; the chosen item goes to the owner as
+    // WM_SYSCOMMAND once the menu has closed.
+    void ShowSystemMenu(const QPoint& globalPos);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A right click on the window or on a control without a menu of its own.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void CreateControl(const DialogControl& control);
     void PlaceWindow(const DialogTemplate& dialogTemplate, QWidget* parent);
+    void AddSystemMenuKeys();
 
     CWnd& owner_;
     DialogBaseUnits baseUnits_;
     std::map<int, QWidget*> controls_;
     QWidget* firstTabStop_ = nullptr;
     int defaultCommand_ = IDOK;  // what Enter sends when no push button has the focus
+    const bool hasSystemMenu_;
+    std::optional<CMenu> systemMenu_;
 };
 
 }  // namespace afx_qt
