@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing, quietly when all are there.
-# Usage: scripts/install-deps.sh [build|test|ci|bench]   (build is part of every level)
+# Usage: scripts/install-deps.sh [build|test|ci|bench|docs]   (build is part of every level)
 set -euo pipefail
 
 level=${1:-build}
@@ -10,7 +10,8 @@ case "$level" in
     test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
     ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file) ;;
     bench) packages+=(libbenchmark-dev time) ;;
-    *) echo "usage: $0 [build|test|ci|bench]" >&2; exit 2 ;;
+    docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
+    *) echo "usage: $0 [build|test|ci|bench|docs]" >&2; exit 2 ;;
 esac
 
 missing=()
