@@ -353,17 +353,5 @@ TEST(cipher_dialog, controls_keep_the_template_layout) {
     });
 }
 
-TEST(cipher_dialog, f1_shows_the_framework_help_message) {
-    CCipherDlg dlg;
-    RunModal(dlg, [](QWidget& window) {
-        const MessageBoxAnswerer answerer;
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
-        ASSERT_EQ(answerer.Boxes().size(), 1u);
-        EXPECT_EQ(answerer.Boxes()[0].icon, QMessageBox::Information);
-        EXPECT_TRUE(window.isVisible());
-        QTest::keyClick(&window, Qt::Key_Escape);
-    });
-}
-
 }  // namespace
 }  // namespace pomuru::test

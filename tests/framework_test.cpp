@@ -1,5 +1,5 @@
-// The framework's parts that need no window: integers in boxes, dialog units, file-error
-// wording, and the look-up along the message maps.
+// The framework's parts that need no window: integers in boxes, file-error wording, and the
+// look-up along the message maps.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -10,7 +10,6 @@
 #include <string>
 
 #include "framework/cmd_target.h"
-#include "framework/dialog_units.h"
 #include "framework/file_exception.h"
 #include "framework/integer_text.h"
 
@@ -53,30 +52,6 @@ TEST(integer_text, rejects_everything_else) {
     for (const char* text : rows) {
         EXPECT_EQ(ParseInteger(text), std::nullopt) << text;
     }
-}
-
-TEST(integer_text, writes_plain_decimal) {
-    EXPECT_EQ(FormatInteger(0), "0");
-    EXPECT_EQ(FormatInteger(-12), "-12");
-    EXPECT_EQ(FormatInteger(kMin), "-2147483648");
-    EXPECT_EQ(ParseInteger(FormatInteger(kMin)), kMin);
-}
-
-TEST(dialog_units, scale_by_quarter_width_and_eighth_height_rounded) {
-    const DialogBaseUnits units{7, 17};
-    const PixelRect rect = DialogUnitsToPixels({7, 7, 145, 16}, units);
-    EXPECT_EQ(rect.x, 12);       // 12.25
-    EXPECT_EQ(rect.y, 15);       // 14.875
-    EXPECT_EQ(rect.width, 254);  // 253.75
-    EXPECT_EQ(rect.height, 34);
-    EXPECT_EQ(DialogUnitsToPixels({2, 4, 0, 0}, {6, 13}).x, 3);  // 3.0
-    EXPECT_EQ(DialogUnitsToPixels({2, 4, 0, 0}, {6, 13}).y, 7);  // 6.5 rounds up
-}
-
-TEST(dialog_units, average_width_rounds_the_alphabet_to_the_nearest_pixel) {
-    EXPECT_EQ(AverageCharWidth(52 * 6), 6);
-    EXPECT_EQ(AverageCharWidth(338), 7);  // 6.5
-    EXPECT_EQ(AverageCharWidth(337), 6);  // 6.48
 }
 
 TEST(file_exception, names_the_file_and_the_reason_in_japanese) {
