@@ -10,22 +10,40 @@
 
 namespace pomuru {
 
+std::variant<Endpoint, ConversionError> OpenSourceFile(const std::string& path) {
+    int error = 0;
+    FileDescriptor file = OpenForReading(path, error);
+    if (error != 0) {
+        return ConversionError{ConversionError::Action::OpenSource, path, error};
+    }
+    return Endpoint{std::move(file), path, path};
+}
+
+std::variant<Endpoint, ConversionError> CreateDestFile(const std::string& path) {
+    int error = 0;
+    FileDescriptor file = CreateForWriting(path, error);
+    if (error != 0) {
+        return ConversionError{ConversionError::Action::OpenDest, path, error};
+    }
+    return Endpoint{std::move(file), path, path};
+}
+
 ConversionJob::ConversionJob(Endpoint source, Endpoint dest)
-    : source_(std::move(source)), dest_(std::move(dest)) {}
+    : source_(std::move(source)),
+      dest_(std::move(dest)),
+      destSizeBefore_(RegularFileSize(dest_.file.Get())) {}
 
 std::variant<ConversionJob, ConversionError> ConversionJob::OpenFiles(const std::string& source,
                                                                       const std::string& dest) {
-    int error = 0;
-    FileDescriptor in = OpenForReading(source, error);
-    if (error != 0) {
-        return ConversionError{ConversionError::Action::OpenSource, source, error};
+    auto in = OpenSourceFile(source);
+    if (const auto* error = std::get_if<ConversionError>(&in)) {
+        return *error;
     }
-    FileDescriptor out = CreateForWriting(dest, error);
-    if (error != 0) {
-        return ConversionError{ConversionError::Action::OpenDest, dest, error};
+    auto out = CreateDestFile(dest);
+    if (const auto* error = std::get_if<ConversionError>(&out)) {
+        return *error;
     }
-    return ConversionJob(Endpoint{std::move(in), source, source},
-                         Endpoint{std::move(out), dest, dest});
+    return ConversionJob(std::get<Endpoint>(std::move(in)), std::get<Endpoint>(std::move(out)));
 }
 
 std::int64_t ConversionJob::SourceSize() const {
@@ -36,11 +54,11 @@ std::optional<ConversionError> ConversionJob::Run(const CipherParams& params,
                                                   ProgressObserver* observer) {
     auto error = Convert(params, observer);
     if (error) {
-        EmptyDestination();
+        DiscardOutput();
     }
     if (auto closeError = CloseBoth(); closeError && !error) {
         error = std::move(closeError);
-        EmptyDestination();
+        DiscardOutput();
     }
     return error;
 }
@@ -84,14 +102,13 @@ std::optional<ConversionError> ConversionJob::CloseBoth() {
     return std::nullopt;
 }
 
-void ConversionJob::EmptyDestination() {
-    if (dest_.path.empty()) {
-        return;
-    }
+void ConversionJob::DiscardOutput() {
     // Best effort: the failure being reported matters more than a second one here.
     if (dest_.file.IsOpen()) {
-        [[maybe_unused]] const int ignored = ::ftruncate(dest_.file.Get(), 0);
-    } else {
+        if (destSizeBefore_ >= 0) {
+            [[maybe_unused]] const int ignored = ::ftruncate(dest_.file.Get(), destSizeBefore_);
+        }
+    } else if (!dest_.path.empty()) {
         [[maybe_unused]] const int ignored = ::truncate(dest_.path.c_str(), 0);
     }
 }

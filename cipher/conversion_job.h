@@ -19,13 +19,18 @@ public:
     virtual void OnProgress(std::int64_t bytesDone) = 0;
 };
 
-// One side of a conversion. path is set for files the job opened itself: only those are
-// emptied after a failure (a shell's redirection may append, and must not lose what it held).
+// One side of a conversion.
 struct Endpoint {
     FileDescriptor file;
     std::string name;  // for messages
-    std::string path;  // empty for standard streams
+    std::string path;  // the file opened by name; empty for a borrowed standard stream
 };
+
+// Opens a file for reading as the source of a conversion.
+std::variant<Endpoint, ConversionError> OpenSourceFile(const std::string& path);
+
+// Creates or empties a file as the destination of a conversion.
+std::variant<Endpoint, ConversionError> CreateDestFile(const std::string& path);
 
 class ConversionJob {
 public:
@@ -42,17 +47,19 @@ public:
     // Size of the source if it is a regular file, else -1.
     std::int64_t SourceSize() const;
 
-    // Converts the whole source into the destination and closes both. On failure the
-    // destination the job opened is left empty, never half-written.
+    // Converts the whole source into the destination and closes both. On failure a
+    // destination file is cut back to what it held before (empty, unless a shell's ">>"
+    // appended to it), never left half-written.
     std::optional<ConversionError> Run(const CipherParams& params, ProgressObserver* observer);
 
 private:
     std::optional<ConversionError> Convert(const CipherParams& params, ProgressObserver* observer);
     std::optional<ConversionError> CloseBoth();
-    void EmptyDestination();
+    void DiscardOutput();
 
     Endpoint source_;
     Endpoint dest_;
+    std::int64_t destSizeBefore_;  // -1 when the destination is no regular file
 };
 
 }  // namespace pomuru

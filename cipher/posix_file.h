@@ -22,7 +22,6 @@ public:
 
     int Get() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }
-    bool IsOwned() const { return owned_; }
 
     // 0 on success, else errno. A borrowed descriptor is only forgotten.
     int Close();

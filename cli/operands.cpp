@@ -45,7 +45,7 @@ bool StreamsAreOneFile() {
            SameRegularFile(input, output);
 }
 
-Endpoint BorrowStream(int fd) {
+std::variant<Endpoint, ConversionError> BorrowStream(int fd) {
     return Endpoint{FileDescriptor(fd, false), StreamName(fd), ""};
 }
 
@@ -74,22 +74,15 @@ bool OperandsNameSameFile(const std::string& source, const std::string& dest) {
 
 std::variant<ConversionJob, ConversionError> OpenOperands(const std::string& source,
                                                           const std::string& dest) {
-    int error = 0;
-    Endpoint in = BorrowStream(STDIN_FILENO);
-    if (!IsStream(source)) {
-        in = Endpoint{OpenForReading(source, error), source, source};
-        if (error != 0) {
-            return ConversionError{ConversionError::Action::OpenSource, source, error};
-        }
+    auto in = IsStream(source) ? BorrowStream(STDIN_FILENO) : OpenSourceFile(source);
+    if (const auto* error = std::get_if<ConversionError>(&in)) {
+        return *error;
     }
-    Endpoint out = BorrowStream(STDOUT_FILENO);
-    if (!IsStream(dest)) {
-        out = Endpoint{CreateForWriting(dest, error), dest, dest};
-        if (error != 0) {
-            return ConversionError{ConversionError::Action::OpenDest, dest, error};
-        }
+    auto out = IsStream(dest) ? BorrowStream(STDOUT_FILENO) : CreateDestFile(dest);
+    if (const auto* error = std::get_if<ConversionError>(&out)) {
+        return *error;
     }
-    return ConversionJob(std::move(in), std::move(out));
+    return ConversionJob(std::get<Endpoint>(std::move(in)), std::get<Endpoint>(std::move(out)));
 }
 
 }  // namespace pomuru

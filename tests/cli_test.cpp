@@ -160,13 +160,26 @@ TEST(cli, reports_failures_with_the_file_and_the_system_reason) {
     }
 }
 
-TEST(cli, empties_the_destination_when_a_write_fails_midway) {
-    Workspace work;
-    // A file size limit far below the source's size stops the writes partway.
-    const Outcome outcome = RunShell(work.dir, "ulimit -f 100 && " + kCli + " src.bin dst.bin");
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.errors, "pomuru-cipher-cli: cannot write dst.bin: File too large\n");
-    EXPECT_EQ(std::filesystem::file_size(work.dir.File("dst.bin")), 0u);
+TEST(cli, leaves_no_half_written_output_when_a_write_fails_midway) {
+    struct Row {
+        std::string command;  // after a file size limit far below the source's size
+        std::string failedFile;
+        std::string kept;  // what dst.bin must hold afterwards
+    };
+    const Row rows[] = {
+        {kCli + " src.bin dst.bin", "dst.bin", ""},
+        {kCli + " src.bin - > dst.bin", "standard output", ""},
+        {"printf kept > dst.bin && " + kCli + " src.bin - >> dst.bin", "standard output", "kept"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        Workspace work;
+        const Outcome outcome = RunShell(work.dir, "ulimit -f 100 && " + row.command);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.errors,
+                  "pomuru-cipher-cli: cannot write " + row.failedFile + ": File too large\n");
+        EXPECT_EQ(ReadText(work.dir.File("dst.bin")), row.kept);
+    }
 }
 
 TEST(cli, refuses_operands_that_lead_to_one_file_and_touches_nothing) {
