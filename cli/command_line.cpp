@@ -139,7 +139,8 @@ Convert SOURCE into DEST by masking the bytes that the settings choose.
 With '-' as SOURCE, read standard input; with '-' as DEST, write standard output.
 
       --value=N      mask each converted byte with the low 8 bits of N (default 0)
-      --step=N       convert every N-th counted byte; below 2, every byte (default 0)
+      --step=N       convert every N-th counted byte (default 0); 0 or less
+                     converts every byte from --start on
       --start=N      convert no byte before position N, counting from 1 (default 0)
       --slide=N      count bytes towards the step from position N on (default 0)
       --randomize    also mask with a random part within the range of N,
