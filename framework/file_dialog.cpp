@@ -2,7 +2,6 @@
 #include "framework/file_dialog.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -13,7 +12,6 @@
 #include "framework/file_filter.h"
 #include "framework/qt/dialog_window.h"
 #include "framework/qt/qt_text.h"
-#include "framework/win_app.h"
 #include "framework/wnd.h"
 
 namespace {
@@ -73,29 +71,17 @@ int CFileDialog::DoModal() {
                          : QApplication::activeModalWidget();
     QFileDialog chooser(owner);
 
-    const CWinApp* app = AfxGetApp();
-    const bool native = app == nullptr || app->m_bNativeFileDialogs;
+    // Not the desktop's dialog: it cuts labels at "(" and ignores Qt's Japanese texts.
+    QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
     // The labels are shown exactly as given: the patterns added for Qt stay out of sight.
-    QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
-    if (!native) {
-        options |= QFileDialog::DontUseNativeDialog;
-    }
+    options |= QFileDialog::HideNameFilterDetails;
     if (m_bOpenFileDialog || !(m_dwFlags & OFN_OVERWRITEPROMPT)) {
         options |= QFileDialog::DontConfirmOverwrite;
     }
     chooser.setOptions(options);
-    // Names of files that do not exist yet are taken too. Qt's own dialog does so for opening;
-    // the desktops' open dialogs only take existing files, so there a chooser for opening runs
-    // as their save dialog, named for opening.
+    // Names of files that do not exist yet are taken too.
     chooser.setFileMode(QFileDialog::AnyFile);
-    if (!m_bOpenFileDialog || native) {
-        chooser.setAcceptMode(QFileDialog::AcceptSave);
-    }
-    if (m_bOpenFileDialog && native) {
-        const QString open = QCoreApplication::translate("QFileDialog", "Open");
-        chooser.setWindowTitle(open);
-        chooser.setLabelText(QFileDialog::Accept, open);
-    }
+    chooser.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     if (!m_strDefExt.empty()) {
         chooser.setDefaultSuffix(afx_qt::ToQString(m_strDefExt));
     }

@@ -1,4 +1,4 @@
-// CFileDialog: the file chooser, on the desktop's file dialog or the toolkit's own.
+// CFileDialog: the file chooser, on Qt's own file dialog.
 #pragma once
 
 #include <string>

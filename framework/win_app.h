@@ -39,9 +39,6 @@ public:
 
     // The window that stands for the application; reset when that window goes away.
     CWnd* m_pMainWnd = nullptr;
-    // File choosers use the desktop's file dialog where it has one; false: always Qt's own,
-    // whose widgets can be driven key by key (tests do).
-    bool m_bNativeFileDialogs = true;
 
 protected:
     static const MessageMap& GetThisMessageMap();

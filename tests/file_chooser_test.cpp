@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <cstdint>
@@ -17,7 +16,6 @@
 #include <vector>
 
 #include "dialog/cipher_dlg.h"
-#include "framework/win_app.h"
 #include "modal_driver.h"
 #include "reference_rule.h"
 #include "res/resource.h"
@@ -95,7 +93,6 @@ TEST_F(file_chooser, chosen_source_and_destination_are_converted_by_a_run) {
         EXPECT_EQ(TextOf(window, IDC_DEST_PATH).toStdString(), dest);
         TypeInto(window, IDC_VALUE, "5");
         ClickOn(window, IDC_RUN);
-        QTest::keyClick(&window, Qt::Key_Escape);
     });
     EXPECT_EQ(dlg_.m_strSource, source_);
     EXPECT_EQ(dlg_.m_strDest, dest);
@@ -109,11 +106,13 @@ TEST_F(file_chooser, destination_is_created_or_emptied_at_once) {
     for (const std::string& dest : {existing, dir_.File("new.bin")}) {
         SCOPED_TRACE(dest);
         RunModal(dlg_, [&](QWidget& window) {
+            // An open chooser that asked about overwriting would show a box.
+            const MessageBoxAnswerer answerer;
             Choose(window, IDC_CHOOSE_DEST, dest);
+            EXPECT_TRUE(answerer.Boxes().empty());
             ASSERT_TRUE(fs::exists(dest));
             EXPECT_EQ(fs::file_size(dest), 0u);
             EXPECT_EQ(TextOf(window, IDC_DEST_PATH).toStdString(), dest);
-            QTest::keyClick(&window, Qt::Key_Escape);
         });
         EXPECT_EQ(dlg_.m_strDest, dest);
     }
@@ -140,7 +139,6 @@ TEST_F(file_chooser, source_chosen_as_destination_under_any_name_stays_whole_and
             ClickOn(window, IDC_RUN);
             // Nothing was read back: the run returned before doing anything.
             EXPECT_EQ(TextOf(window, IDC_VALUE), "5");
-            QTest::keyClick(&window, Qt::Key_Escape);
         });
         EXPECT_EQ(ReadBytes(source_), content_);
         EXPECT_EQ(dlg_.m_strDest, dest);
@@ -182,7 +180,6 @@ TEST_F(file_chooser, cancel_clears_the_field_and_its_box_and_numbers_show_the_st
             // Typed numbers give way to the stored ones, bad or not.
             EXPECT_EQ(TextOf(window, IDC_VALUE), "0");
             EXPECT_EQ(TextOf(window, IDC_STEP), "3");
-            QTest::keyClick(&window, Qt::Key_Escape);
         });
         EXPECT_EQ(dlg.*row.field, "");
         EXPECT_EQ(ReadBytes(source_), content_);
@@ -205,30 +202,12 @@ TEST_F(file_chooser, missing_source_is_reported_once_and_every_field_kept) {
         // The command ended before its redisplay.
         EXPECT_EQ(TextOf(window, IDC_SOURCE_PATH), "typed");
         EXPECT_TRUE(window.isVisible());
-        QTest::keyClick(&window, Qt::Key_Escape);
     });
     EXPECT_EQ(dlg_.m_strSource, "old source");
     EXPECT_EQ(dlg_.m_strDest, "old destination");
 }
 
-// The names the chooser's list shows for its folder.
-QStringList ListedNames(QFileDialog& chooser) {
-    auto* view = chooser.findChild<QListView*>(QStringLiteral("listView"));
-    if (view == nullptr) {
-        ADD_FAILURE() << "the chooser has no list";
-        return {};
-    }
-    QStringList names;
-    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
-        names << view->model()->index(row, 0, view->rootIndex()).data().toString();
-    }
-    return names;
-}
-
-TEST_F(file_chooser, offers_the_four_filters_by_their_labels_and_all_files_first) {
-    const fs::path mydata = home_ / "mydata";
-    WriteBytes((mydata / "README").string(), {1});
-    WriteBytes((mydata / "notes.txt").string(), {2});
+TEST_F(file_chooser, opens_in_mydata_with_the_four_filter_labels_as_given_and_the_first_chosen) {
     struct Row {
         int button;
         QString first;
@@ -241,7 +220,9 @@ TEST_F(file_chooser, offers_the_four_filters_by_their_labels_and_all_files_first
             UseChooser(window, row.button, [&](QWidget& window) {
                 QFileDialog* chooser = AsChooser(window);
                 ASSERT_NE(chooser, nullptr);
-                EXPECT_EQ(QDir(chooser->directory()).absolutePath().toStdString(), mydata.string());
+                EXPECT_EQ(QDir(chooser->directory()).absolutePath().toStdString(),
+                          (home_ / "mydata").string());
+                // The patterns added for Qt stay out of sight.
                 auto* types = chooser->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
                 ASSERT_NE(types, nullptr);
                 QStringList labels;
@@ -252,62 +233,10 @@ TEST_F(file_chooser, offers_the_four_filters_by_their_labels_and_all_files_first
                                                QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)"),
                                                QStringLiteral("実行ファイル(*.exe)")}));
                 EXPECT_EQ(types->currentIndex(), 0);
-                // "*.*" lists names without a dot too; "*.txt" does not.
-                EXPECT_TRUE(QTest::qWaitFor([&] { return ListedNames(*chooser).size() == 2; }))
-                    << ListedNames(*chooser).join(' ').toStdString();
-                // The next entry, ﾃｷｽﾄ, as the keyboard picks it.
-                QTest::keyClick(types, Qt::Key_Down);
-                ASSERT_EQ(types->currentIndex(), 1);
-                EXPECT_TRUE(QTest::qWaitFor([&] {
-                    return ListedNames(*chooser) == QStringList({"notes.txt"});
-                })) << ListedNames(*chooser).join(' ').toStdString();
                 QTest::keyClick(chooser, Qt::Key_Escape);
             });
-            QTest::keyClick(&window, Qt::Key_Escape);
         });
     }
-}
-
-// Where the desktop's dialog would be used, a chooser for any name runs in the save mode of
-// that dialog; here, without one, Qt's dialog shows that mode. It takes existing and new names
-// and asks nothing about overwriting.
-// The application's choice of file dialog for the extent of a test.
-class NativeChoosersScope {
-public:
-    explicit NativeChoosersScope(bool native) : app_(*AfxGetApp()) {
-        app_.m_bNativeFileDialogs = native;
-    }
-    ~NativeChoosersScope() { app_.m_bNativeFileDialogs = false; }
-    NativeChoosersScope(const NativeChoosersScope&) = delete;
-    NativeChoosersScope& operator=(const NativeChoosersScope&) = delete;
-
-private:
-    CWinApp& app_;
-};
-
-TEST_F(file_chooser, desktop_style_chooser_takes_any_name_without_asking) {
-    ASSERT_NE(AfxGetApp(), nullptr);
-    const NativeChoosersScope native(true);
-    const std::string existing = dir_.File("existing.bin");
-    WriteBytes(existing, {1, 2, 3});
-    const std::string fresh = dir_.File("fresh.bin");
-    RunModal(dlg_, [&](QWidget& window) {
-        const MessageBoxAnswerer answerer;
-        for (const std::string& dest : {existing, fresh}) {
-            UseChooser(window, IDC_CHOOSE_DEST, [&](QWidget& window) {
-                QFileDialog* chooser = AsChooser(window);
-                ASSERT_NE(chooser, nullptr);
-                EXPECT_EQ(chooser->acceptMode(), QFileDialog::AcceptSave);
-                EXPECT_EQ(chooser->windowTitle(), QStringLiteral("開く"));
-                TypeAndConfirm(window, QString::fromStdString(dest));
-            });
-            EXPECT_EQ(TextOf(window, IDC_DEST_PATH).toStdString(), dest);
-        }
-        EXPECT_TRUE(answerer.Boxes().empty());
-        QTest::keyClick(&window, Qt::Key_Escape);
-    });
-    EXPECT_EQ(fs::file_size(existing), 0u);
-    EXPECT_EQ(fs::file_size(fresh), 0u);
 }
 
 }  // namespace

@@ -9,9 +9,6 @@ namespace {
 
 class CTestApp final : public CWinApp {
 public:
-    // Qt's own file dialog, whose file name box and buttons the tests can use.
-    CTestApp() { m_bNativeFileDialogs = false; }
-
     bool InitInstance() override {
         m_nResult = RUN_ALL_TESTS();
         return false;
