@@ -17,7 +17,6 @@ public:
     // Adds an item at the end: a separator (MF_SEPARATOR), or a text item (MF_STRING) that sends
     // its id. A text item without text is refused (false).
     bool AppendMenu(unsigned nFlags, unsigned nIDNewItem = 0, const std::string& lpszNewItem = {});
-    int GetMenuItemCount() const { return static_cast<int>(items_.size()); }
     const std::vector<Item>& Items() const { return items_; }
 
 private:

@@ -13,8 +13,6 @@ QMessageBox::Icon IconFor(unsigned type) {
     switch (type & 0xF0) {
         case MB_ICONSTOP:
             return QMessageBox::Critical;
-        case MB_ICONQUESTION:
-            return QMessageBox::Question;
         case MB_ICONEXCLAMATION:
             return QMessageBox::Warning;
         case MB_ICONINFORMATION:

@@ -21,7 +21,6 @@ inline constexpr std::uint32_t WS_MAXIMIZEBOX = 0x00010000;  // dialog style
 inline constexpr std::uint32_t WS_GROUP = 0x00020000;        // control style
 inline constexpr std::uint32_t WS_TABSTOP = 0x00010000;      // control style
 inline constexpr std::uint32_t DS_MODALFRAME = 0x0080;
-inline constexpr std::uint32_t DS_CENTER = 0x0800;
 inline constexpr std::uint32_t WS_EX_APPWINDOW = 0x00040000;
 inline constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080;  // edit boxes
 inline constexpr std::uint32_t SS_NOPREFIX = 0x0080;     // labels: "&" shown as typed
@@ -29,7 +28,6 @@ inline constexpr std::uint32_t SS_NOPREFIX = 0x0080;     // labels: "&" shown as
 // Message-box types: the icon; every box has one OK button.
 inline constexpr unsigned MB_OK = 0x00;
 inline constexpr unsigned MB_ICONSTOP = 0x10;
-inline constexpr unsigned MB_ICONQUESTION = 0x20;
 inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 inline constexpr unsigned MB_ICONINFORMATION = 0x40;
 

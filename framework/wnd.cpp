@@ -64,10 +64,6 @@ void CWnd::SetWindowText(const std::string& text) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-std::string CWnd::GetWindowText() const {
-    return m_pWindow != nullptr ? afx_qt::FromQString(m_pWindow->windowTitle()) : std::string();
-}
-
 std::string CWnd::GetDlgItemText(int nID) const {
     QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nID) : nullptr;
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
@@ -97,13 +93,6 @@ unsigned CWnd::IsDlgButtonChecked(int nIDButton) const {
     QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nIDButton) : nullptr;
     const auto* button = qobject_cast<QAbstractButton*>(control);
     return button != nullptr && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-}
-
-void CWnd::CheckDlgButton(int nIDButton, unsigned nCheck) {
-    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nIDButton) : nullptr;
-    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        button->setChecked(nCheck == BST_CHECKED);
-    }
 }
 
 void CWnd::GotoDlgCtrl(int nID) {

@@ -27,13 +27,11 @@ public:
     // Replaces the caption and draws it at once: pending events are processed with user input
     // held back, so a handler that keeps the thread busy still shows it.
     void SetWindowText(const std::string& text);
-    std::string GetWindowText() const;
 
     std::string GetDlgItemText(int nID) const;
     void SetDlgItemText(int nID, const std::string& text);
     // BST_CHECKED or BST_UNCHECKED.
     unsigned IsDlgButtonChecked(int nIDButton) const;
-    void CheckDlgButton(int nIDButton, unsigned nCheck);
     // Puts the focus on a control; an edit box gets its whole text selected.
     void GotoDlgCtrl(int nID);
     // The icon of the window's task-switcher entry (big) or title bar (small); returns the

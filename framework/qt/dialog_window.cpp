@@ -102,7 +102,7 @@ DialogWindow::DialogWindow(CWnd& owner, const DialogTemplate& dialogTemplate, QW
     for (const DialogControl& control : dialogTemplate.controls) {
         CreateControl(control);
     }
-    PlaceWindow(dialogTemplate, parent);
+    SizeWindow(dialogTemplate);
     if (hasSystemMenu_) {
         ResetSystemMenu();
         AddSystemMenuKeys();
@@ -159,20 +159,15 @@ void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
                                                                : mapToGlobal(QPoint(0, 0)));
 }
 
-void DialogWindow::PlaceWindow(const DialogTemplate& dialogTemplate, QWidget* parent) {
+// The templates are all placed at 0, 0, and left unmoved QDialog opens centred on its parent,
+// or on the screen without one, as such a template does.
+void DialogWindow::SizeWindow(const DialogTemplate& dialogTemplate) {
     const PixelRect client = DialogUnitsToPixels(dialogTemplate.rect, baseUnits_);
     // A modal frame is not resizable.
     if (dialogTemplate.style & DS_MODALFRAME) {
         setFixedSize(client.width, client.height);
     } else {
         resize(client.width, client.height);
-    }
-    // QDialog centres itself on its parent, or on the screen, unless it was moved.
-    const bool centred = (dialogTemplate.style & DS_CENTER) ||
-                         (dialogTemplate.rect.x == 0 && dialogTemplate.rect.y == 0);
-    if (!centred) {
-        const QPoint origin = parent != nullptr ? parent->mapToGlobal(QPoint(0, 0)) : QPoint();
-        move(origin + QPoint(client.x, client.y));
     }
 }
 

@@ -26,7 +26,6 @@ public:
     static QString ControlName(int id);
     // The dialog manager's start: the focus on the first control with a tab stop.
     void FocusFirstTabStop();
-    const DialogBaseUnits& BaseUnits() const { return baseUnits_; }
 
     // Esc, and the close box through QDialog::closeEvent: the IDCANCEL command.
     void reject() override;
@@ -47,7 +46,7 @@ protected:
 
 private:
     void CreateControl(const DialogControl& control);
-    void PlaceWindow(const DialogTemplate& dialogTemplate, QWidget* parent);
+    void SizeWindow(const DialogTemplate& dialogTemplate);
     void AddSystemMenuKeys();
 
     CWnd& owner_;
