@@ -63,11 +63,13 @@ void ExpectAboutBoxContents(QWidget& box, const QWidget& mainWindow) {
             EXPECT_EQ(label->pixmap().size(), QSize(32, 32));
         } else {
             texts << label->text();
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+                << "cut off: " << label->text().toStdString();
         }
     }
     EXPECT_EQ(icons, 1);
     EXPECT_EQ(texts, QStringList({QStringLiteral("ぽむるの暗号 ver.2.0"),
-                                  QStringLiteral("ぽむるの暗号 開発チーム 作"),
+                                  QStringLiteral("ぽむる工房・ぽむる 作"),
                                   QStringLiteral("2002 1/27 11:40")}));
     auto* ok = Control<QPushButton>(box, IDOK);
     ASSERT_NE(ok, nullptr);
@@ -117,7 +119,7 @@ TEST(window_menu, about_entry_opens_the_about_box_which_closes_back_to_the_dialo
         SCOPED_TRACE(row.name);
         CCipherDlg dlg;
         const MainWindowScope main(dlg);
-        const int result = RunModal(dlg, [&](QWidget& window) {
+        RunModal(dlg, [&](QWidget& window) {
             QStringList items;
             const auto aboutBox = WindowAnswerer::NextModal(window, [&](QWidget& box) {
                 ExpectAboutBoxContents(box, window);
@@ -135,9 +137,7 @@ TEST(window_menu, about_entry_opens_the_about_box_which_closes_back_to_the_dialo
             EXPECT_EQ(items, QStringList({QStringLiteral("閉じる(&C)"), QString(), kAboutEntry}));
             EXPECT_EQ(QApplication::activeModalWidget(), &window);
             EXPECT_TRUE(window.isVisible());
-            QTest::keyClick(&window, Qt::Key_Escape);
         });
-        EXPECT_EQ(result, IDCANCEL);
     }
 }
 
@@ -150,21 +150,7 @@ TEST(window_menu, about_command_is_recognised_whatever_its_low_four_bits) {
         dlg.Dispatch(Message::SysCommand, 0, MessageArgs{IDM_ABOUTBOX | 0x3, 0});
         EXPECT_TRUE(aboutBox.Answered());
         EXPECT_TRUE(window.isVisible());
-        QTest::keyClick(&window, Qt::Key_Escape);
     });
-}
-
-TEST(window_menu, close_entry_cancels_the_dialog_without_reading_back) {
-    CCipherDlg dlg;
-    const int result = RunModal(dlg, [](QWidget& window) {
-        TypeInto(window, IDC_VALUE, "7");
-        const auto menu = WindowAnswerer::NextPopup(
-            [](QWidget& popup) { QTest::keyClick(&popup, Qt::Key_C, Qt::AltModifier); });
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Menu);
-        EXPECT_TRUE(menu.Answered());
-    });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(dlg.m_nValue, 0);
 }
 
 TEST(window_icon, main_dialog_shows_the_program_icon_in_both_sizes) {
@@ -183,7 +169,6 @@ TEST(window_icon, main_dialog_shows_the_program_icon_in_both_sizes) {
                       expected.convertToFormat(QImage::Format_ARGB32_Premultiplied))
                 << size << " pixels";
         }
-        QTest::keyClick(&window, Qt::Key_Escape);
     });
 }
 

@@ -26,8 +26,13 @@ int RunModal(CDialog& dlg, const std::function<void(QWidget& window)>& steps) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         steps(*window);
         if (window != nullptr && window->isVisible()) {
-            ADD_FAILURE() << "the dialog is still open after the test's steps";
             QTest::keyClick(window, Qt::Key_Escape);
+        }
+        if (window != nullptr && window->isVisible()) {
+            ADD_FAILURE() << "Esc did not close the dialog";
+            if (auto* dialog = qobject_cast<QDialog*>(window.data())) {
+                dialog->done(IDCANCEL);
+            }
         }
     });
     return dlg.DoModal();

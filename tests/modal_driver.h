@@ -17,7 +17,7 @@ class QWidget;
 namespace pomuru::test {
 
 // Runs dlg.DoModal() and, once its window is up and active, the steps on that window. A window
-// the steps leave open is closed with a test failure, so that no test hangs.
+// the steps leave open is then closed with Esc; one that Esc does not close fails the test.
 int RunModal(CDialog& dlg, const std::function<void(QWidget& window)>& steps);
 
 // The widget of a control id in a dialog window; nullptr, with a test failure, if missing.
