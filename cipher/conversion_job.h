@@ -3,12 +3,9 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <variant>
 
 #include "cipher/cipher_params.h"
-#include "cipher/conversion_error.h"
-#include "cipher/posix_file.h"
+#include "cipher/file.h"
 
 namespace pomuru {
 
@@ -19,47 +16,33 @@ public:
     virtual void OnProgress(std::int64_t bytesDone) = 0;
 };
 
-// One side of a conversion.
-struct Endpoint {
-    FileDescriptor file;
-    std::string name;  // for messages
-    std::string path;  // the file opened by name; empty for a borrowed standard stream
-};
-
-// Opens a file for reading as the source of a conversion.
-std::variant<Endpoint, ConversionError> OpenSourceFile(const std::string& path);
-
-// Creates or empties a file as the destination of a conversion.
-std::variant<Endpoint, ConversionError> CreateDestFile(const std::string& path);
-
 class ConversionJob {
 public:
     // Read and write size; small enough that a block stays in the cache between read,
     // conversion and write.
     static constexpr std::size_t kBlockSize = 128 * 1024;
 
-    ConversionJob(Endpoint source, Endpoint dest);
+    // Nothing when the two are one file: then nothing has been changed. Otherwise a destination
+    // opened by path is emptied; a borrowed standard output keeps what it holds (a shell's ">>")
+    // and the conversion follows it.
+    static std::optional<ConversionJob> Prepare(File source, File dest);
 
-    // Opens the source, and only then creates or empties the destination.
-    static std::variant<ConversionJob, ConversionError> OpenFiles(const std::string& source,
-                                                                  const std::string& dest);
+    // Size of the source if it is a regular file.
+    std::optional<std::int64_t> SourceSize() const { return source_.RegularFileSize(); }
 
-    // Size of the source if it is a regular file, else -1.
-    std::int64_t SourceSize() const;
-
-    // Converts the whole source into the destination and closes both. On failure a
-    // destination file is cut back to what it held before (empty, unless a shell's ">>"
-    // appended to it), never left half-written.
-    std::optional<ConversionError> Run(const CipherParams& params, ProgressObserver* observer);
+    // Converts the whole source into the destination and closes both. On failure the
+    // destination is cut back to what it held before, never left half-written, and the
+    // FileError is thrown.
+    void Run(const CipherParams& params, ProgressObserver* observer);
 
 private:
-    std::optional<ConversionError> Convert(const CipherParams& params, ProgressObserver* observer);
-    std::optional<ConversionError> CloseBoth();
-    void DiscardOutput();
+    ConversionJob(File source, File dest, std::optional<std::int64_t> destSizeBefore);
+    void Convert(const CipherParams& params, ProgressObserver* observer);
+    void CutBack() noexcept;
 
-    Endpoint source_;
-    Endpoint dest_;
-    std::int64_t destSizeBefore_;  // -1 when the destination is no regular file
+    File source_;
+    File dest_;
+    std::optional<std::int64_t> destSizeBefore_;  // nothing for a pipe or terminal
 };
 
 }  // namespace pomuru

@@ -1,10 +1,11 @@
 // The run: guard, number check, open, read back, convert, captions, report.
 #include "cipher/conversion_run.h"
 
-#include <variant>
+#include <optional>
+#include <utility>
 
 #include "cipher/conversion_job.h"
-#include "cipher/file_identity.h"
+#include "cipher/file.h"
 #include "cipher/status_captions.h"
 
 namespace pomuru {
@@ -51,18 +52,25 @@ private:
 void ConvertFile(ConversionHost& host) {
     // The guard sees the fields as they stood before this command.
     const ConversionFields before = host.Fields();
-    if (before.source.empty() || before.dest.empty() || SameFile(before.source, before.dest)) {
+    if (before.source.empty() || before.dest.empty() || before.source == before.dest) {
         return;
     }
     if (!host.CheckNumbers()) {
         return;
     }
-    auto opened = ConversionJob::OpenFiles(before.source, before.dest);
-    if (auto* error = std::get_if<ConversionError>(&opened)) {
-        host.ReportFailure(*error);
+    std::optional<ConversionJob> job;
+    try {
+        // The source first: when it cannot be opened, the destination is not even created.
+        File source = File::OpenForReading(before.source);
+        job = ConversionJob::Prepare(std::move(source), File::OpenForWriting(before.dest));
+    } catch (const FileError& error) {
+        host.ReportFailure(error);
         return;
     }
-    auto& job = std::get<ConversionJob>(opened);
+    // One file under two names is left alone as silently as one name twice.
+    if (!job) {
+        return;
+    }
     host.SetStatusTitle(kRunningCaption);
 
     host.ReadBack();
@@ -72,8 +80,13 @@ void ConvertFile(ConversionHost& host) {
                               host.IsRandomizeChecked()};
 
     WaitCaptions captions(host);
-    const auto failure = job.Run(params, &captions);
-    captions.Finish();
+    std::optional<FileError> failure;
+    try {
+        job->Run(params, &captions);
+        captions.Finish();
+    } catch (const FileError& error) {
+        failure = error;
+    }
     host.SetStatusTitle(kDialogCaption);
     if (failure) {
         host.ReportFailure(*failure);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cipher/conversion_error.h"
+#include "cipher/file_error.h"
 
 namespace pomuru {
 
@@ -36,7 +36,7 @@ public:
     // read-back would, and returns false then.
     virtual bool CheckNumbers() = 0;
     // Tells the user that the run failed, naming the file and the system's reason.
-    virtual void ReportFailure(const ConversionError& error) = 0;
+    virtual void ReportFailure(const FileError& error) = 0;
 };
 
 // How often the two wait captions take turns.

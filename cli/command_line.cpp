@@ -4,12 +4,11 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <string_view>
-#include <system_error>
 
+#include "cipher/decimal_integer.h"
 #include "res/version_info.h"
 
 namespace pomuru {
@@ -31,27 +30,17 @@ std::string OptionName(int id) {
     return found->name != nullptr ? std::string("--") + found->name : std::string("--?");
 }
 
-bool IsDecimalDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// An optional sign and decimal digits that fit in 32 bits; nothing else, not even blanks.
 std::variant<std::int32_t, UsageError> ParseInteger(int id, std::string_view text) {
-    const bool plus = text.starts_with('+');
-    const std::string_view number = plus ? text.substr(1) : text;  // from_chars reads '-' itself
-    const std::string_view digits = !plus && number.starts_with('-') ? number.substr(1) : number;
-    if (digits.empty() || !std::ranges::all_of(digits, IsDecimalDigit)) {
-        return UsageError{"invalid integer for " + OptionName(id) + ": '" + std::string(text) +
-                          "'"};
+    const auto parsed = ParseDecimalInt32(text);
+    if (const auto* value = std::get_if<std::int32_t>(&parsed)) {
+        return *value;
     }
-    std::int32_t value = 0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
+    if (std::get<IntegerError>(parsed) == IntegerError::OutOfRange) {
         return UsageError{"integer for " + OptionName(id) + " out of range: '" + std::string(text) +
                           "' (allowed " + std::to_string(std::numeric_limits<std::int32_t>::min()) +
                           " to " + std::to_string(std::numeric_limits<std::int32_t>::max()) + ")"};
     }
-    return value;
+    return UsageError{"invalid integer for " + OptionName(id) + ": '" + std::string(text) + "'"};
 }
 
 // getopt_long's '?': an unknown option, or an argument given to an option that takes none.

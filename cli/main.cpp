@@ -5,12 +5,15 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 
 #include "cipher/conversion_job.h"
+#include "cipher/file.h"
+#include "cipher/file_error.h"
 #include "cli/command_line.h"
-#include "cli/operands.h"
 #include "cli/progress_meter.h"
 
 namespace {
@@ -35,49 +38,61 @@ std::string Mention(const std::string& operand, const std::string& streamName) {
     return operand == kStandardStream ? streamName : "'" + operand + "'";
 }
 
-bool IsClosedPipe(const ConversionError& error) {
-    return error.action == ConversionError::Action::Write && error.systemError == EPIPE;
+// Whoever reads standard output may stop on purpose, as `head` does: that needs no message.
+bool IsClosedPipe(const FileError& error) {
+    return error.Operation() == FileOperation::Write && error.SystemError() == EPIPE;
 }
 
 int PrintToStandardOutput(const std::string& text) {
-    const IoResult written =
-        WriteAll(STDOUT_FILENO, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    if (written.error == 0) {
+    try {
+        File::StandardOutput().Write(
+            {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
         return kExitOk;
+    } catch (const FileError& error) {
+        if (!IsClosedPipe(error)) {
+            PrintError(error.what());
+        }
+        return kExitFailed;
     }
-    const ConversionError error{ConversionError::Action::Write,
-                                DestName(std::string(kStandardStream)), written.error};
-    if (!IsClosedPipe(error)) {
-        PrintError(error.Describe());
-    }
-    return kExitFailed;
+}
+
+File OpenSource(const std::string& operand) {
+    return operand == kStandardStream ? File::StandardInput() : File::OpenForReading(operand);
+}
+
+File OpenDest(const std::string& operand) {
+    return operand == kStandardStream ? File::StandardOutput() : File::OpenForWriting(operand);
 }
 
 int Convert(const CommandLine& line) {
     if (line.dest == kStandardStream && ::isatty(STDOUT_FILENO) == 1) {
         return ReportUsageError("refusing to write binary output to a terminal");
     }
-    if (OperandsNameSameFile(line.source, line.dest)) {
-        return ReportUsageError(Mention(line.source, SourceName(line.source)) + " and " +
-                                Mention(line.dest, DestName(line.dest)) + " are the same file");
-    }
-    auto opened = OpenOperands(line.source, line.dest);
-    if (const auto* error = std::get_if<ConversionError>(&opened)) {
-        PrintError(error->Describe());
+    std::optional<ConversionJob> job;
+    try {
+        // The source first: when it cannot be opened, DEST is not even created.
+        File source = OpenSource(line.source);
+        job = ConversionJob::Prepare(std::move(source), OpenDest(line.dest));
+    } catch (const FileError& error) {
+        PrintError(error.what());
         return kExitFailed;
     }
-    auto& job = std::get<ConversionJob>(opened);
-    ProgressMeter meter(job.SourceSize(), STDERR_FILENO);
-    const auto error = job.Run(line.params, &meter);
+    if (!job) {
+        return ReportUsageError(Mention(line.source, "standard input") + " and " +
+                                Mention(line.dest, "standard output") + " are the same file");
+    }
+    ProgressMeter meter(job->SourceSize().value_or(-1), STDERR_FILENO);
+    try {
+        job->Run(line.params, &meter);
+    } catch (const FileError& error) {
+        meter.Finish();
+        if (!IsClosedPipe(error) || line.dest != kStandardStream) {
+            PrintError(error.what());
+        }
+        return kExitFailed;
+    }
     meter.Finish();
-    if (!error) {
-        return kExitOk;
-    }
-    // Whoever read standard output has stopped on purpose, as `head` does: no message.
-    if (!(line.dest == kStandardStream && IsClosedPipe(*error))) {
-        PrintError(error->Describe());
-    }
-    return kExitFailed;
+    return kExitOk;
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cipher/posix_file.h"
-
 namespace pomuru {
 
 namespace {
@@ -43,9 +41,8 @@ void ProgressMeter::Finish() {
         return;
     }
     Draw(Clock::now());
-    const std::uint8_t newline = '\n';
     // The meter is a courtesy: a failing terminal must not change the conversion's outcome.
-    WriteAll(fd_, {&newline, 1});
+    WriteQuietly("\n");
     drawn_ = false;
 }
 
@@ -56,9 +53,19 @@ void ProgressMeter::Draw(Clock::time_point now) {
     const std::size_t length = text.size();
     text.append(lastLength_ > length ? lastLength_ - length : 0, ' ');
     lastLength_ = length;
-    WriteAll(fd_, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    WriteQuietly(text);
     lastDrawn_ = now;
     drawn_ = true;
+}
+
+void ProgressMeter::WriteQuietly(std::string_view text) const {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd_, text.data(), text.size());
+        if (n <= 0) {
+            return;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
 }
 
 std::string ProgressMeter::Line(Clock::time_point now) const {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "cipher/conversion_job.h"
 
@@ -29,6 +30,7 @@ private:
 
     void Draw(Clock::time_point now);
     std::string Line(Clock::time_point now) const;
+    void WriteQuietly(std::string_view text) const;
 
     std::int64_t totalBytes_;
     int fd_;

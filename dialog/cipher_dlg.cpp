@@ -4,7 +4,6 @@
 
 #include <string_view>
 
-#include "cipher/file_identity.h"
 #include "dialog/about_dlg.h"
 #include "framework/data_exchange.h"
 #include "framework/file_dialog.h"
@@ -27,23 +26,6 @@ constexpr std::string_view kChooserFolder = R"(c:\mydata)";
 
 // The system keeps these bits of system-command ids for itself.
 static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX && IDM_ABOUTBOX < 0xF000);
-
-CFileException::Operation OperationOf(pomuru::ConversionError::Action action) {
-    using Action = pomuru::ConversionError::Action;
-    switch (action) {
-        case Action::OpenSource:
-            return CFileException::Operation::OpenRead;
-        case Action::OpenDest:
-            return CFileException::Operation::OpenWrite;
-        case Action::Read:
-            return CFileException::Operation::Read;
-        case Action::Write:
-            return CFileException::Operation::Write;
-        case Action::Close:
-            return CFileException::Operation::Close;
-    }
-    return CFileException::Operation::Read;
-}
 
 }  // namespace
 
@@ -113,10 +95,14 @@ void CCipherDlg::OnChooseDest() {
     CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, kDestFilter);
     chooser.m_ofn.lpstrInitialDir = kChooserFolder;
     // Created or emptied at once, unless it is the source file, under this or any other name
-    // (a link, another spelling of its path): that one is never emptied.
-    if (chooser.DoModal() == IDOK && !pomuru::SameFile(chooser.GetPathName(), m_strSource)) {
-        CStdioFile created(chooser.GetPathName(),
-                           CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+    // (a link, another spelling of its path): that one is never emptied. Which file it is, is
+    // told on the open file, so that nothing can be swapped in between.
+    if (chooser.DoModal() == IDOK) {
+        CStdioFile created(chooser.GetPathName(), CFile::modeCreate | CFile::modeNoTruncate |
+                                                      CFile::modeWrite | CFile::typeBinary);
+        if (!created.IsSameFileAs(m_strSource)) {
+            created.SetLength(0);
+        }
         created.Close();
     }
     m_strDestChosen = chooser.GetPathName();
@@ -157,6 +143,6 @@ bool CCipherDlg::CheckNumbers() {
     return ValidateData();
 }
 
-void CCipherDlg::ReportFailure(const pomuru::ConversionError& error) {
-    CFileException(OperationOf(error.action), error.path, error.systemError).ReportError();
+void CCipherDlg::ReportFailure(const pomuru::FileError& error) {
+    CFileException(error).ReportError();
 }

@@ -27,7 +27,7 @@ public:
     void SetStatusTitle(const std::string& text) override;
     bool IsRandomizeChecked() const override;
     bool CheckNumbers() override;
-    void ReportFailure(const pomuru::ConversionError& error) override;
+    void ReportFailure(const pomuru::FileError& error) override;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -1,6 +1,8 @@
 // DDX_Text for texts and integers, and the stop at the first box without a valid value.
 #include "framework/data_exchange.h"
 
+#include <string>
+
 #include "framework/integer_text.h"
 #include "framework/message_box.h"
 #include "framework/wnd.h"
@@ -26,7 +28,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::int32_t& value) {
         return;
     }
     if (!pDX->m_bSaveAndValidate) {
-        pDX->m_pDlgWnd->SetDlgItemText(nIDC, FormatInteger(value));
+        pDX->m_pDlgWnd->SetDlgItemText(nIDC, std::to_string(value));
         return;
     }
     const auto parsed = ParseInteger(pDX->m_pDlgWnd->GetDlgItemText(nIDC));

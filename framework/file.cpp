@@ -1,56 +1,47 @@
-// Opening and closing files by descriptor, with the reasons of failures kept for the message.
+// CFile on the program's one file layer, its errors turned into the framework's exception.
 #include "framework/file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <utility>
 
+#include "cipher/file_error.h"
 #include "framework/file_exception.h"
 
 namespace {
 
-int OpenMode(unsigned flags) {
-    int mode = O_CLOEXEC | ((flags & CFile::modeWrite) ? O_WRONLY : O_RDONLY);
-    if (flags & CFile::modeCreate) {
-        mode |= O_CREAT | O_TRUNC;
+// Runs a file operation; a failure becomes the exception the dispatcher reports.
+template <class Operation>
+auto Reported(Operation&& operation) {
+    try {
+        return std::forward<Operation>(operation)();
+    } catch (const pomuru::FileError& error) {
+        throw CFileException(error);
     }
-    return mode;
+}
+
+pomuru::File Open(const std::string& fileName, unsigned flags) {
+    if (!(flags & CFile::modeWrite)) {
+        return pomuru::File::OpenForReading(fileName);
+    }
+    pomuru::File file = pomuru::File::OpenForWriting(fileName);
+    if ((flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate) && file.RegularFileSize()) {
+        file.Truncate(0);
+    }
+    return file;
 }
 
 }  // namespace
 
-CFile::CFile(std::string fileName, unsigned nOpenFlags) : m_strFileName(std::move(fileName)) {
-    const auto operation = (nOpenFlags & modeWrite) ? CFileException::Operation::OpenWrite
-                                                    : CFileException::Operation::OpenRead;
-    const int fd = ::open(m_strFileName.c_str(), OpenMode(nOpenFlags), 0666);
-    if (fd < 0) {
-        throw CFileException(operation, m_strFileName, errno);
-    }
-    // open() gives a folder for reading; a file probe must not take it for a file.
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw CFileException(operation, m_strFileName, EISDIR);
-    }
-    m_hFile = fd;
+CFile::CFile(const std::string& fileName, unsigned nOpenFlags)
+    : m_file(Reported([&] { return Open(fileName, nOpenFlags); })) {}
+
+void CFile::SetLength(std::int64_t length) {
+    Reported([&] { m_file.Truncate(length); });
 }
 
-CFile::~CFile() {
-    if (m_hFile != hFileNull) {
-        ::close(m_hFile);
-    }
+bool CFile::IsSameFileAs(const std::string& path) const {
+    return Reported([&] { return pomuru::IsSameFile(m_file, path); });
 }
 
 void CFile::Close() {
-    if (m_hFile == hFileNull) {
-        return;
-    }
-    const int fd = m_hFile;
-    m_hFile = hFileNull;
-    if (::close(fd) != 0) {
-        throw CFileException(CFileException::Operation::Close, m_strFileName, errno);
-    }
+    Reported([&] { m_file.Close(); });
 }

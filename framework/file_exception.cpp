@@ -41,24 +41,28 @@ const char* ReasonFor(int osError) {
     }
 }
 
-std::string Action(CFileException::Operation operation) {
+const char* Action(pomuru::FileOperation operation) {
+    using pomuru::FileOperation;
     switch (operation) {
-        case CFileException::Operation::OpenRead:
+        case FileOperation::OpenRead:
             return "を開けませんでした。";
-        case CFileException::Operation::OpenWrite:
+        case FileOperation::OpenWrite:
             return "を書き込み用に開けませんでした。";
-        case CFileException::Operation::Read:
+        case FileOperation::Identify:
+            return "を確認できませんでした。";
+        case FileOperation::Read:
             return "を読み込めませんでした。";
-        case CFileException::Operation::Write:
+        case FileOperation::Write:
             return "に書き込めませんでした。";
-        case CFileException::Operation::Close:
+        case FileOperation::Truncate:
+            return "を空にできませんでした。";
+        case FileOperation::Close:
             return "を閉じられませんでした。";
     }
     return "を使えませんでした。";
 }
 
-}  // namespace
-
+// The system's reason in Japanese; strerror's text for numbers without one.
 std::string DescribeOsError(int osError) {
     if (const char* reason = ReasonFor(osError)) {
         return reason;
@@ -66,13 +70,12 @@ std::string DescribeOsError(int osError) {
     return std::string(std::strerror(osError)) + "（エラー番号 " + std::to_string(osError) + "）";
 }
 
-std::string DescribeFileError(CFileException::Operation operation, const std::string& fileName,
-                              int osError) {
-    return "ファイル「" + fileName + "」" + Action(operation) + "\n" + DescribeOsError(osError);
+}  // namespace
+
+std::string DescribeFileError(const pomuru::FileError& error) {
+    return "ファイル「" + error.FileName() + "」" + Action(error.Operation()) + "\n" +
+           DescribeOsError(error.SystemError());
 }
 
-CFileException::CFileException(Operation operation, std::string fileName, int osError)
-    : CException(DescribeFileError(operation, fileName, osError)),
-      m_operation(operation),
-      m_strFileName(std::move(fileName)),
-      m_lOsError(osError) {}
+CFileException::CFileException(const pomuru::FileError& error)
+    : CException(DescribeFileError(error)), m_error(error) {}

@@ -3,23 +3,19 @@
 
 #include <string>
 
+#include "cipher/file_error.h"
 #include "framework/exception.h"
 
 class CFileException : public CException {
 public:
-    enum class Operation { OpenRead, OpenWrite, Read, Write, Close };
+    explicit CFileException(const pomuru::FileError& error);
 
-    CFileException(Operation operation, std::string fileName, int osError);
+    const pomuru::FileError& Error() const { return m_error; }
 
-    const Operation m_operation;
-    const std::string m_strFileName;
-    const int m_lOsError;  // errno
+private:
+    pomuru::FileError m_error;
 };
 
-// The system's reason for a failure in Japanese; strerror's text for numbers without one.
-std::string DescribeOsError(int osError);
-
-// The message a file exception shows, e.g. "ファイル「a.bin」を開けませんでした。" and the reason
+// The message a file error shows, e.g. "ファイル「a.bin」を開けませんでした。" and the reason
 // on a second line.
-std::string DescribeFileError(CFileException::Operation operation, const std::string& fileName,
-                              int osError);
+std::string DescribeFileError(const pomuru::FileError& error);

@@ -1,8 +1,11 @@
-// Parsing and formatting of the integers in edit boxes.
+// Reading the integers that edit boxes hold.
 #include "framework/integer_text.h"
 
 #include <array>
-#include <limits>
+#include <string>
+#include <variant>
+
+#include "cipher/decimal_integer.h"
 
 namespace {
 
@@ -64,34 +67,9 @@ std::string_view TrimBlanks(std::string_view text) {
 
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
     const std::string normalised = Normalise(text);
-    std::string_view number = TrimBlanks(normalised);
-    bool negative = false;
-    if (!number.empty() && (number.front() == '+' || number.front() == '-')) {
-        negative = number.front() == '-';
-        number.remove_prefix(1);
+    const auto parsed = pomuru::ParseDecimalInt32(TrimBlanks(normalised));
+    if (const auto* value = std::get_if<std::int32_t>(&parsed)) {
+        return *value;
     }
-    if (number.empty()) {
-        return std::nullopt;
-    }
-    // The magnitude may reach 2^31 for the most negative number; stop as soon as it exceeds it.
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (const char c : number) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > kLimit) {
-            return std::nullopt;
-        }
-    }
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
-}
-
-std::string FormatInteger(std::int32_t value) {
-    return std::to_string(value);
+    return std::nullopt;
 }

@@ -27,6 +27,7 @@ namespace pomuru::test {
 namespace {
 
 namespace fs = std::filesystem;
+using pomuru::FileOperation;
 
 constexpr unsigned kRead = CFile::modeRead | CFile::typeBinary;
 constexpr unsigned kCreate = CFile::modeCreate | CFile::modeWrite | CFile::typeBinary;
@@ -39,7 +40,7 @@ CFileException OpenFailure(const std::string& path, unsigned flags) {
         return e;
     }
     ADD_FAILURE() << path << " opened";
-    return CFileException(CFileException::Operation::OpenRead, path, 0);
+    return CFileException(pomuru::FileError(pomuru::FileOperation::OpenRead, path, 0));
 }
 
 TEST(stdio_file, folder_or_missing_path_fails_to_open_with_the_action_and_the_reason) {
@@ -48,24 +49,22 @@ TEST(stdio_file, folder_or_missing_path_fails_to_open_with_the_action_and_the_re
         const char* name;
         std::string path;
         unsigned flags;
-        CFileException::Operation operation;
+        FileOperation operation;
         int error;
     };
     const Row rows[] = {
         // open() would give a folder for reading.
-        {"folder for reading", dir.Path().string(), kRead, CFileException::Operation::OpenRead,
-         EISDIR},
-        {"folder for writing", dir.Path().string(), kCreate, CFileException::Operation::OpenWrite,
-         EISDIR},
+        {"folder for reading", dir.Path().string(), kRead, FileOperation::OpenRead, EISDIR},
+        {"folder for writing", dir.Path().string(), kCreate, FileOperation::OpenWrite, EISDIR},
         {"file in a missing folder", dir.File("no-folder/new.bin"), kCreate,
-         CFileException::Operation::OpenWrite, ENOENT},
+         FileOperation::OpenWrite, ENOENT},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const CFileException e = OpenFailure(row.path, row.flags);
-        EXPECT_EQ(e.m_operation, row.operation);
-        EXPECT_EQ(e.m_lOsError, row.error);
-        EXPECT_EQ(e.m_strFileName, row.path);
+        EXPECT_EQ(e.Error().Operation(), row.operation);
+        EXPECT_EQ(e.Error().SystemError(), row.error);
+        EXPECT_EQ(e.Error().FileName(), row.path);
     }
 }
 

@@ -53,7 +53,8 @@ public:
 protected:
     void OnRun() {
         ++m_nCalls;
-        throw CFileException(CFileException::Operation::OpenRead, "/no/such/file", ENOENT);
+        throw CFileException(
+            pomuru::FileError(pomuru::FileOperation::OpenRead, "/no/such/file", ENOENT));
     }
 
     static const MessageMap& GetThisMessageMap() {

@@ -1,0 +1,64 @@
+// The one file layer: files opened by path or borrowed from the standard streams, move-only and
+// closed when they go away. Every failure is a FileError naming the operation and the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace pomuru {
+
+class File {
+public:
+    // Opens an existing file for reading. A folder is refused: it is no file to convert.
+    static File OpenForReading(const std::string& path);
+    // Opens a file for writing, creating it if absent, and leaves its contents as they are:
+    // whoever empties it first makes sure that it is not a file still needed.
+    static File OpenForWriting(const std::string& path);
+    // The standard streams, used but never closed.
+    static File StandardInput();
+    static File StandardOutput();
+
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    // Closes a file that is still open without reporting: Close() is the checked way.
+    ~File();
+
+    // The path as the user gave it, or the stream's name; for messages.
+    const std::string& Name() const { return name_; }
+    bool IsStandardStream() const { return !owned_; }
+
+    // Reads up to buffer.size() bytes; 0 at the end.
+    std::size_t Read(std::span<std::uint8_t> buffer);
+    // Writes every byte.
+    void Write(std::span<const std::uint8_t> data);
+    // Cuts the file to size bytes, or extends it with zeros.
+    void Truncate(std::int64_t size);
+    // The size of a regular file, or nothing for a pipe, terminal or device.
+    std::optional<std::int64_t> RegularFileSize() const;
+    // Whether both are one file whose reading and writing would collide: one regular file or
+    // pipe. A terminal or socket serving as both standard streams is a normal set-up.
+    bool IsSameFileAs(const File& other) const;
+    void Close();
+
+private:
+    friend bool IsSameFile(const File& file, const std::string& path);
+
+    File(int handle, std::string name, bool owned) noexcept
+        : handle_(handle), name_(std::move(name)), owned_(owned) {}
+    void Release() noexcept;
+
+    int handle_ = -1;
+    std::string name_;
+    bool owned_ = false;
+};
+
+// Whether the open file is the one a path leads to, under any spelling: an equal text, a link,
+// another path to it. A path that leads nowhere is no file.
+bool IsSameFile(const File& file, const std::string& path);
+
+}  // namespace pomuru
