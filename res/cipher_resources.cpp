@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <span>
 
+#include "product.h"
 #include "res/dialog_templates.h"
 #include "res/icon_images.h"
 #include "res/resource.h"
@@ -16,7 +17,7 @@ struct TextResource {
 };
 
 constexpr TextResource kStringTable[] = {
-    {IDS_ABOUTBOX, "ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+    {IDS_ABOUTBOX, POMURU_PRODUCT_NAME " のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
 };
 
 std::optional<std::string_view> Find(std::span<const TextResource> table, unsigned id) {

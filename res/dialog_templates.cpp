@@ -1,6 +1,8 @@
 // The dialog templates as constant data, in dialog units and template (tab) order.
 #include "res/dialog_templates.h"
 
+#include "cipher/status_captions.h"
+#include "product.h"
 #include "res/resource.h"
 
 namespace {
@@ -29,24 +31,21 @@ constexpr DialogControl kCipherControls[] = {
 };
 
 constexpr DialogTemplate kCipherDialog{
-    "ぽむるの暗号　＼（⌒∇⌒）／",
-    {"ＭＳ Ｐゴシック", 9},
-    {0, 0, 251, 79},
-    DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
-    WS_EX_APPWINDOW,
-    kCipherControls,
+    pomuru::kDialogCaption, {"ＭＳ Ｐゴシック", 9},
+    {0, 0, 251, 79},        DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
+    WS_EX_APPWINDOW,        kCipherControls,
 };
 
 constexpr DialogControl kAboutControls[] = {
     {Icon, IDC_STATIC, "", {11, 17, 20, 20}, 0, IDR_MAINFRAME},
-    {Label, IDC_STATIC, "ぽむるの暗号 ver.2.0", {40, 10, 119, 8}, SS_NOPREFIX},
+    {Label, IDC_STATIC, POMURU_PRODUCT_NAME " ver." POMURU_VERSION, {40, 10, 119, 8}, SS_NOPREFIX},
     {DefPushButton, IDOK, "OK", {178, 7, 50, 14}, WS_TABSTOP | WS_GROUP},
     {Label, IDC_STATIC, "ぽむる工房・ぽむる 作", {39, 20, 90, 8}, 0},
     {Label, IDC_STATIC, "2002 1/27 11:40", {49, 29, 48, 8}, 0},
 };
 
 constexpr DialogTemplate kAboutDialog{
-    "ぽむるの暗号について・・・",
+    POMURU_PRODUCT_NAME "について・・・",
     {"ＭＳ Ｐゴシック", 9},
     {0, 0, 235, 55},
     DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,

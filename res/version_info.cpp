@@ -1,19 +1,21 @@
 // The texts of the version record.
 #include "res/version_info.h"
 
+#include "product.h"
+
 const VersionInfo& ProgramVersion() {
     static constexpr VersionInfo version{
         .fileVersion = {1, 0, 0, 1},
         .productVersion = {1, 0, 0, 1},
         .language = "041104b0",
         .companyName = "ぽむる工房",
-        .fileDescription = "ぽむるの暗号",
-        .fileVersionText = "2.0",
-        .internalName = "ぽむるの暗号",
+        .fileDescription = POMURU_PRODUCT_NAME,
+        .fileVersionText = POMURU_VERSION,
+        .internalName = POMURU_PRODUCT_NAME,
         .legalCopyright = "Copyright (C) 2002 ぽむる工房",
         .legalTrademarks = "",
-        .originalFilename = "ぽむるの暗号.EXE",
-        .productName = "ぽむるの暗号",
+        .originalFilename = POMURU_PRODUCT_NAME ".EXE",
+        .productName = POMURU_PRODUCT_NAME,
         .productVersionText = "1, 0, 0, 1",
         .privateBuild = "",
         .specialBuild = "",
