@@ -16,9 +16,6 @@ public:
     // Converts, in place, the bytes at 1-based positions first .. first + size - 1.
     void Convert(std::span<std::uint8_t> block, std::int64_t firstPosition) const;
 
-    // False when no byte would change, whatever the source.
-    bool ChangesAnything() const { return changesAnything_; }
-
 private:
     // The chosen positions are firstChosen_, firstChosen_ + stride_, ...
     void ConvertConstant(std::span<std::uint8_t> block, std::int64_t offset) const;

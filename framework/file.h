@@ -33,7 +33,6 @@ public:
     // Closes the file; throws a CFileException when the system reports an error. Closing on
     // destruction reports nothing.
     virtual void Close();
-    const std::string& GetFilePath() const { return m_file.Name(); }
 
 private:
     pomuru::File m_file;
