@@ -2,22 +2,42 @@
 #include "cipher/conversion_job.h"
 
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "cipher/block_converter.h"
-#include "cipher/file_error.h"
+#include "cipher/interrupt_cleanup.h"
 
 namespace pomuru {
+
+namespace {
+
+// Page-aligned, so that the kernel copies whole pages to and from it.
+constexpr std::align_val_t kPageAlignment{4096};
+
+struct AlignedDelete {
+    void operator()(std::uint8_t* p) const { ::operator delete[](p, kPageAlignment); }
+};
+
+std::unique_ptr<std::uint8_t[], AlignedDelete> AllocateBlock() {
+    return std::unique_ptr<std::uint8_t[], AlignedDelete>(
+        static_cast<std::uint8_t*>(::operator new[](ConversionJob::kBlockSize, kPageAlignment)));
+}
+
+}  // namespace
 
 std::optional<ConversionJob> ConversionJob::Prepare(File source, File dest) {
     if (source.IsSameFileAs(dest)) {
         return std::nullopt;
     }
     std::optional<std::int64_t> sizeBefore = dest.RegularFileSize();
-    // A device or pipe has no contents to empty.
-    if (!dest.IsStandardStream() && sizeBefore) {
-        dest.Truncate(0);
-        sizeBefore = 0;
+    // A device or pipe has no contents to guard or to empty.
+    if (sizeBefore) {
+        dest.LockExclusively();
+        if (!dest.IsStandardStream()) {
+            dest.Truncate(0);
+            sizeBefore = 0;
+        }
     }
     return ConversionJob(std::move(source), std::move(dest), sizeBefore);
 }
@@ -25,20 +45,25 @@ std::optional<ConversionJob> ConversionJob::Prepare(File source, File dest) {
 ConversionJob::ConversionJob(File source, File dest, std::optional<std::int64_t> destSizeBefore)
     : source_(std::move(source)), dest_(std::move(dest)), destSizeBefore_(destSizeBefore) {}
 
-void ConversionJob::Run(const CipherParams& params, ProgressObserver* observer) {
+void ConversionJob::Run(const CipherParams& params, ProgressObserver* observer,
+                        const std::string& interruptNotice) {
+    std::optional<InterruptCleanup> interrupts;
+    if (destSizeBefore_) {
+        interrupts.emplace(dest_, *destSizeBefore_, interruptNotice);
+    }
     try {
         Convert(params, observer);
         source_.Close();
         dest_.Close();
-    } catch (const FileError&) {
-        CutBack();
+    } catch (FileError& failure) {
+        CutBack(failure);
         throw;
     }
 }
 
 void ConversionJob::Convert(const CipherParams& params, ProgressObserver* observer) {
     const auto converter = std::make_unique<const BlockConverter>(params);
-    const auto buffer = std::make_unique<std::uint8_t[]>(kBlockSize);
+    const auto buffer = AllocateBlock();
     const std::span<std::uint8_t> whole(buffer.get(), kBlockSize);
     std::int64_t done = 0;
     while (const std::size_t size = source_.Read(whole)) {
@@ -52,13 +77,14 @@ void ConversionJob::Convert(const CipherParams& params, ProgressObserver* observ
     }
 }
 
-void ConversionJob::CutBack() noexcept {
-    // Best effort: the failure being reported matters more than a second one here.
-    if (destSizeBefore_) {
-        try {
-            dest_.Truncate(*destSizeBefore_);
-        } catch (const FileError&) {
-        }
+void ConversionJob::CutBack(FileError& failure) noexcept {
+    if (!destSizeBefore_) {
+        return;
+    }
+    try {
+        dest_.Truncate(*destSizeBefore_);
+    } catch (const FileError& cleanup) {
+        failure.AddFailedCleanup(cleanup.FileName(), cleanup.IsStream(), cleanup.SystemError());
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "cipher/cipher_params.h"
 #include "cipher/file.h"
@@ -22,27 +23,30 @@ public:
     // conversion and write.
     static constexpr std::size_t kBlockSize = 128 * 1024;
 
-    // Nothing when the two are one file: then nothing has been changed. Otherwise a destination
-    // opened by path is emptied; a borrowed standard output keeps what it holds (a shell's ">>")
-    // and the conversion follows it.
+    // Nothing when the two are one file: then nothing has been changed. Otherwise the
+    // destination is taken for this run alone (another run's is refused, a FileError) and a
+    // destination opened by path is emptied; a borrowed standard output keeps what it holds
+    // (a shell's ">>") and the conversion follows it.
     static std::optional<ConversionJob> Prepare(File source, File dest);
 
     // Size of the source if it is a regular file.
     std::optional<std::int64_t> SourceSize() const { return source_.RegularFileSize(); }
 
-    // Converts the whole source into the destination and closes both. On failure the
-    // destination is cut back to what it held before, never left half-written, and the
-    // FileError is thrown.
-    void Run(const CipherParams& params, ProgressObserver* observer);
+    // Converts the whole source into the destination and closes both. On failure, and on a
+    // terminating signal, the destination is cut back to what it held before, never left
+    // half-written; a failure is thrown as a FileError, which also tells of a failed cut-back.
+    // interruptNotice is written to standard error when a signal ends the run.
+    void Run(const CipherParams& params, ProgressObserver* observer,
+             const std::string& interruptNotice = {});
 
 private:
     ConversionJob(File source, File dest, std::optional<std::int64_t> destSizeBefore);
     void Convert(const CipherParams& params, ProgressObserver* observer);
-    void CutBack() noexcept;
+    void CutBack(FileError& failure) noexcept;
 
     File source_;
     File dest_;
-    std::optional<std::int64_t> destSizeBefore_;  // nothing for a pipe or terminal
+    std::optional<std::int64_t> destSizeBefore_;  // nothing for a pipe, terminal or device
 };
 
 }  // namespace pomuru

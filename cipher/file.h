@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "cipher/file_error.h"
+
 namespace pomuru {
 
 class File {
@@ -36,6 +38,9 @@ public:
     std::size_t Read(std::span<std::uint8_t> buffer);
     // Writes every byte.
     void Write(std::span<const std::uint8_t> data);
+    // Takes the file for this process alone until it is closed; another process that asks
+    // meanwhile is refused at once (FileError::IsBusy).
+    void LockExclusively();
     // Cuts the file to size bytes, or extends it with zeros.
     void Truncate(std::int64_t size);
     // The size of a regular file, or nothing for a pipe, terminal or device.
@@ -43,14 +48,18 @@ public:
     // Whether both are one file whose reading and writing would collide: one regular file or
     // pipe. A terminal or socket serving as both standard streams is a normal set-up.
     bool IsSameFileAs(const File& other) const;
+    // Closes the file. When the system reports an error that surfaced only now (a delayed
+    // write), the file is still open afterwards, so that it can be cut back.
     void Close();
 
 private:
     friend bool IsSameFile(const File& file, const std::string& path);
+    friend class InterruptCleanup;
 
     File(int handle, std::string name, bool owned) noexcept
         : handle_(handle), name_(std::move(name)), owned_(owned) {}
     void Release() noexcept;
+    [[noreturn]] void Fail(FileOperation operation, int systemError) const;
 
     int handle_ = -1;
     std::string name_;

@@ -1,5 +1,6 @@
 // The file layer on POSIX descriptors.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,19 +8,10 @@
 #include <utility>
 
 #include "cipher/file.h"
-#include "cipher/file_error.h"
 
 namespace pomuru {
 
 namespace {
-
-struct stat StatusOf(int fd, const std::string& name) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        throw FileError(FileOperation::Identify, name, errno);
-    }
-    return info;
-}
 
 int OpenOrThrow(const std::string& path, int flags, FileOperation operation) {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
@@ -33,9 +25,13 @@ int OpenOrThrow(const std::string& path, int flags, FileOperation operation) {
 
 File File::OpenForReading(const std::string& path) {
     File file(OpenOrThrow(path, O_RDONLY, FileOperation::OpenRead), path, true);
+    struct stat info {};
+    if (::fstat(file.handle_, &info) != 0) {
+        file.Fail(FileOperation::OpenRead, errno);
+    }
     // Reading a folder fails only at the first read; say so at once instead.
-    if (S_ISDIR(StatusOf(file.handle_, path).st_mode)) {
-        throw FileError(FileOperation::OpenRead, path, EISDIR);
+    if (S_ISDIR(info.st_mode)) {
+        file.Fail(FileOperation::OpenRead, EISDIR);
     }
     ::posix_fadvise(file.handle_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return file;
@@ -79,6 +75,10 @@ void File::Release() noexcept {
     }
 }
 
+void File::Fail(FileOperation operation, int systemError) const {
+    throw FileError(operation, name_, systemError, !owned_);
+}
+
 std::size_t File::Read(std::span<std::uint8_t> buffer) {
     for (;;) {
         const ssize_t n = ::read(handle_, buffer.data(), buffer.size());
@@ -86,7 +86,7 @@ std::size_t File::Read(std::span<std::uint8_t> buffer) {
             return static_cast<std::size_t>(n);
         }
         if (errno != EINTR) {
-            throw FileError(FileOperation::Read, name_, errno);
+            Fail(FileOperation::Read, errno);
         }
     }
 }
@@ -99,20 +99,31 @@ void File::Write(std::span<const std::uint8_t> data) {
         }
         if (n <= 0) {
             // A write that moves nothing would be retried for ever.
-            throw FileError(FileOperation::Write, name_, n < 0 ? errno : EIO);
+            Fail(FileOperation::Write, n < 0 ? errno : EIO);
         }
         data = data.subspan(static_cast<std::size_t>(n));
     }
 }
 
+void File::LockExclusively() {
+    while (::flock(handle_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) {
+            Fail(FileOperation::Lock, errno);
+        }
+    }
+}
+
 void File::Truncate(std::int64_t size) {
     if (::ftruncate(handle_, static_cast<off_t>(size)) != 0) {
-        throw FileError(FileOperation::Truncate, name_, errno);
+        Fail(FileOperation::Truncate, errno);
     }
 }
 
 std::optional<std::int64_t> File::RegularFileSize() const {
-    const struct stat info = StatusOf(handle_, name_);
+    struct stat info {};
+    if (::fstat(handle_, &info) != 0) {
+        Fail(FileOperation::Identify, errno);
+    }
     if (!S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
@@ -120,17 +131,34 @@ std::optional<std::int64_t> File::RegularFileSize() const {
 }
 
 bool File::IsSameFileAs(const File& other) const {
-    const struct stat mine = StatusOf(handle_, name_);
-    const struct stat theirs = StatusOf(other.handle_, other.name_);
+    struct stat mine {};
+    struct stat theirs {};
+    if (::fstat(handle_, &mine) != 0) {
+        Fail(FileOperation::Identify, errno);
+    }
+    if (::fstat(other.handle_, &theirs) != 0) {
+        other.Fail(FileOperation::Identify, errno);
+    }
     const bool collides = S_ISREG(mine.st_mode) || S_ISFIFO(mine.st_mode);
     return collides && mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
 }
 
 void File::Close() {
-    const int fd = std::exchange(handle_, -1);
-    if (fd < 0 || !std::exchange(owned_, false)) {
+    if (handle_ < 0 || !owned_) {
+        handle_ = -1;
         return;
     }
+    // A network file system reports a failed delayed write at every close. Learning of it on a
+    // copy of the descriptor keeps the file open for the clean-up.
+    const int copy = ::dup(handle_);
+    if (copy < 0) {
+        Fail(FileOperation::Close, errno);
+    }
+    if (::close(copy) != 0) {
+        Fail(FileOperation::Close, errno);
+    }
+    const int fd = std::exchange(handle_, -1);
+    owned_ = false;
     // Linux releases the descriptor even when close fails, so it is never retried.
     if (::close(fd) != 0) {
         throw FileError(FileOperation::Close, name_, errno);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "cipher/decimal_integer.h"
+#include "cipher/file_error.h"
 #include "res/version_info.h"
 
 namespace pomuru {
@@ -36,11 +37,11 @@ std::variant<std::int32_t, UsageError> ParseInteger(int id, std::string_view tex
         return *value;
     }
     if (std::get<IntegerError>(parsed) == IntegerError::OutOfRange) {
-        return UsageError{"integer for " + OptionName(id) + " out of range: '" + std::string(text) +
-                          "' (allowed " + std::to_string(std::numeric_limits<std::int32_t>::min()) +
+        return UsageError{"integer for " + OptionName(id) + " out of range: " + Quoted(text) +
+                          " (allowed " + std::to_string(std::numeric_limits<std::int32_t>::min()) +
                           " to " + std::to_string(std::numeric_limits<std::int32_t>::max()) + ")"};
     }
-    return UsageError{"invalid integer for " + OptionName(id) + ": '" + std::string(text) + "'"};
+    return UsageError{"invalid integer for " + OptionName(id) + ": " + Quoted(text)};
 }
 
 // getopt_long's '?': an unknown option, or an argument given to an option that takes none.
@@ -53,7 +54,20 @@ UsageError BadOption(int argc, char* argv[]) {
     }
     // An unknown or ambiguous long option; getopt has just stepped over it.
     const std::string_view word = optind > 0 && optind <= argc ? argv[optind - 1] : "";
-    return UsageError{"unrecognized option '" + std::string(word.substr(0, word.find('='))) + "'"};
+    const std::string_view name = word.substr(0, word.find('='));
+    std::string candidates;
+    int count = 0;
+    for (const option& known : kOptions) {
+        if (known.name != nullptr && name.size() > 2 &&
+            std::string_view(known.name).starts_with(name.substr(2))) {
+            candidates += " '--" + std::string(known.name) + "'";
+            ++count;
+        }
+    }
+    if (count > 1) {
+        return UsageError{"option " + Quoted(name) + " is ambiguous; possibilities:" + candidates};
+    }
+    return UsageError{"unrecognized option " + Quoted(name)};
 }
 
 std::variant<CommandLine, UsageError> TakeOperands(CommandLine line, int count, char* operands[]) {
@@ -61,13 +75,13 @@ std::variant<CommandLine, UsageError> TakeOperands(CommandLine line, int count, 
         case 0:
             return UsageError{"missing SOURCE and DEST operands"};
         case 1:
-            return UsageError{std::string("missing DEST operand after '") + operands[0] + "'"};
+            return UsageError{"missing DEST operand after " + Quoted(operands[0])};
         case 2:
             line.source = operands[0];
             line.dest = operands[1];
             return line;
         default:
-            return UsageError{std::string("extra operand '") + operands[2] + "'"};
+            return UsageError{"extra operand " + Quoted(operands[2])};
     }
 }
 

@@ -35,7 +35,7 @@ int ReportUsageError(const std::string& message) {
 
 // Paths in quotes, so that one with blanks still reads as one name; streams in words.
 std::string Mention(const std::string& operand, const std::string& streamName) {
-    return operand == kStandardStream ? streamName : "'" + operand + "'";
+    return operand == kStandardStream ? streamName : Quoted(operand);
 }
 
 // Whoever reads standard output may stop on purpose, as `head` does: that needs no message.
@@ -83,7 +83,11 @@ int Convert(const CommandLine& line) {
     }
     ProgressMeter meter(job->SourceSize().value_or(-1), STDERR_FILENO);
     try {
-        job->Run(line.params, &meter);
+        // A progress line may stand unfinished on the terminal.
+        const char* const lineBreak = ::isatty(STDERR_FILENO) == 1 ? "\n" : "";
+        job->Run(line.params, &meter,
+                 lineBreak + std::string(kProgramName) + ": interrupted; " +
+                     Mention(line.dest, "standard output") + " is left as it was before\n");
     } catch (const FileError& error) {
         meter.Finish();
         if (!IsClosedPipe(error) || line.dest != kStandardStream) {

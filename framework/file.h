@@ -19,7 +19,8 @@ public:
     };
 
     // Opens the file as asked; throws a CFileException naming it and the system's reason when
-    // it cannot. A folder cannot be opened as a file.
+    // it cannot. A folder cannot be opened as a file. A file opened for writing is this
+    // process's alone until it is closed: one that a conversion is writing is refused.
     CFile(const std::string& fileName, unsigned nOpenFlags);
     virtual ~CFile() = default;
     CFile(const CFile&) = delete;

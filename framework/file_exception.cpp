@@ -50,6 +50,8 @@ const char* Action(pomuru::FileOperation operation) {
             return "を書き込み用に開けませんでした。";
         case FileOperation::Identify:
             return "を確認できませんでした。";
+        case FileOperation::Lock:
+            return "を書き込み用に確保できませんでした。";
         case FileOperation::Read:
             return "を読み込めませんでした。";
         case FileOperation::Write:
@@ -73,8 +75,15 @@ std::string DescribeOsError(int osError) {
 }  // namespace
 
 std::string DescribeFileError(const pomuru::FileError& error) {
-    return "ファイル「" + error.FileName() + "」" + Action(error.Operation()) + "\n" +
-           DescribeOsError(error.SystemError());
+    const std::string file = "ファイル「" + pomuru::Printable(error.FileName()) + "」";
+    std::string text = error.IsBusy() ? file + "は、別の変換が書き込み中です。"
+                                      : file + Action(error.Operation()) + "\n" +
+                                            DescribeOsError(error.SystemError());
+    if (error.CleanupError() != 0) {
+        text += "\n「" + pomuru::Printable(error.CleanupFileName()) +
+                "」を元に戻すこともできませんでした。\n" + DescribeOsError(error.CleanupError());
+    }
+    return text;
 }
 
 CFileException::CFileException(const pomuru::FileError& error)

@@ -144,10 +144,13 @@ TEST(cli, reports_failures_with_the_file_and_the_system_reason) {
         std::string message;
     };
     const Row rows[] = {
-        {"missing.bin dst.bin", "cannot open missing.bin: No such file or directory"},
-        {". dst.bin", "cannot open .: Is a directory"},
-        {"src.bin no-folder/dst.bin", "cannot create no-folder/dst.bin: No such file or directory"},
-        {"src.bin /dev/full", "cannot write /dev/full: No space left on device"},
+        {"missing.bin dst.bin", "cannot open 'missing.bin': No such file or directory"},
+        {". dst.bin", "cannot open '.': Is a directory"},
+        {"'' dst.bin", "cannot open '': No such file or directory"},
+        {"'a\nb' dst.bin", "cannot open 'a\\nb': No such file or directory"},
+        {"src.bin no-folder/dst.bin",
+         "cannot create 'no-folder/dst.bin': No such file or directory"},
+        {"src.bin /dev/full", "cannot write '/dev/full': No space left on device"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.operands);
@@ -167,7 +170,7 @@ TEST(cli, leaves_no_half_written_output_when_a_write_fails_midway) {
         std::string kept;  // what dst.bin must hold afterwards
     };
     const Row rows[] = {
-        {kCli + " src.bin dst.bin", "dst.bin", ""},
+        {kCli + " src.bin dst.bin", "'dst.bin'", ""},
         {kCli + " src.bin - > dst.bin", "standard output", ""},
         {"printf kept > dst.bin && " + kCli + " src.bin - >> dst.bin", "standard output", "kept"},
     };
@@ -179,6 +182,68 @@ TEST(cli, leaves_no_half_written_output_when_a_write_fails_midway) {
         EXPECT_EQ(outcome.errors,
                   "pomuru-cipher-cli: cannot write " + row.failedFile + ": File too large\n");
         EXPECT_EQ(ReadText(work.dir.File("dst.bin")), row.kept);
+    }
+}
+
+TEST(cli, failing_calls_and_a_second_writer_never_cost_the_source_or_leave_half_a_destination) {
+    const std::string failing = "LD_PRELOAD=" + Quote(POMURU_FAIL_CALLS_PATH) + " POMURU_FAIL=";
+    struct Row {
+        std::string command;  // dst.bin holds "old" before it
+        int status;
+        std::string message;
+        std::string dest;  // what dst.bin holds afterwards
+    };
+    const Row rows[] = {
+        // Identity that cannot be told is no licence to empty the file.
+        {failing + "fstat@2=5 " + kCli + " --value 1 src.bin ./src.bin", 1,
+         "cannot identify 'src.bin': Input/output error", "old"},
+        {"flock dst.bin " + kCli + " --value 1 src.bin dst.bin", 1,
+         "'dst.bin' is being written by another run", "old"},
+        {failing + "write=0 " + kCli + " --value 1 src.bin dst.bin", 1,
+         "cannot write 'dst.bin': Input/output error", ""},
+        {failing + "write=28,ftruncate@2=5 " + kCli + " --value 1 src.bin dst.bin", 1,
+         "cannot write 'dst.bin': No space left on device; 'dst.bin' could not be cut back "
+         "either: Input/output error",
+         ""},
+        {failing + "close=5 " + kCli + " --value 1 src.bin dst.bin", 1,
+         "cannot close 'src.bin': Input/output error", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        Workspace work;
+        WriteBytes(work.dir.File("dst.bin"), {'o', 'l', 'd'});
+        const Outcome outcome = RunShell(work.dir, row.command);
+        EXPECT_EQ(outcome.status, row.status);
+        EXPECT_EQ(outcome.errors, "pomuru-cipher-cli: " + row.message + "\n");
+        EXPECT_EQ(ReadBytes(work.dir.File("src.bin")), work.source);
+        EXPECT_EQ(ReadText(work.dir.File("dst.bin")), row.dest);
+    }
+}
+
+TEST(cli, ends_by_a_terminating_signal_with_the_destination_cut_back) {
+    for (const std::string signal : {"INT", "TERM", "HUP", "QUIT"}) {
+        SCOPED_TRACE(signal);
+        TempDir dir;
+        // The source keeps the program waiting after its first bytes, which are written.
+        const Outcome outcome = RunShell(
+            dir,
+            "mkfifo in.fifo; { printf abc; sleep 5; } > in.fifo & "
+            "env --default-signal " +
+                kCli +
+                " --value 1 in.fifo dst.bin 2> err.txt & cli=$!; "
+                "i=0; while [ \"$(stat -c %s dst.bin 2>/dev/null)\" != 3 ] && [ $i -lt 200 ];"
+                " do sleep 0.01; i=$((i+1)); done; "
+                "kill -" +
+                signal + " $cli; wait $cli; echo $? > status.txt");
+        EXPECT_EQ(outcome.status, 0);
+        const int number = signal == "INT"    ? SIGINT
+                           : signal == "TERM" ? SIGTERM
+                           : signal == "HUP"  ? SIGHUP
+                                              : SIGQUIT;
+        EXPECT_EQ(ReadText(dir.File("status.txt")), std::to_string(128 + number) + "\n");
+        EXPECT_EQ(ReadText(dir.File("err.txt")),
+                  "pomuru-cipher-cli: interrupted; 'dst.bin' is left as it was before\n");
+        EXPECT_EQ(ReadText(dir.File("dst.bin")), "");
     }
 }
 
@@ -214,6 +279,8 @@ TEST(cli, rejects_a_malformed_command_line_naming_the_fault) {
         {"--start 2147483648 src.bin dst.bin", "--start out of range: '2147483648'"},
         {"--slide -2147483649 src.bin dst.bin", "--slide out of range: '-2147483649'"},
         {"--bogus src.bin dst.bin", "'--bogus'"},
+        {"--s 5 src.bin dst.bin",
+         "'--s' is ambiguous; possibilities: '--step' '--start' '--slide'"},
         {"src.bin dst.bin --step", "'--step' requires an argument"},
         {"--randomize=1 src.bin dst.bin", "'--randomize' doesn't allow an argument"},
         {"", "missing SOURCE and DEST"},

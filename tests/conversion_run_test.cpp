@@ -183,7 +183,7 @@ TEST(conversion_run, missing_source_is_reported_and_destination_left_alone) {
     EXPECT_EQ(host.failures[0].FileName(), dir.File("missing"));
     EXPECT_EQ(host.failures[0].SystemError(), ENOENT);
     EXPECT_STREQ(host.failures[0].what(),
-                 ("cannot open " + dir.File("missing") + ": No such file or directory").c_str());
+                 ("cannot open '" + dir.File("missing") + "': No such file or directory").c_str());
     EXPECT_TRUE(host.titles.empty());
     EXPECT_EQ(ReadBytes(dir.File("out")), (std::vector<std::uint8_t>{9, 9}));
 }
@@ -196,7 +196,7 @@ TEST(conversion_run, full_device_is_reported_and_caption_restored) {
     ConvertFile(host);
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_EQ(host.failures[0].Operation(), FileOperation::Write);
-    EXPECT_STREQ(host.failures[0].what(), "cannot write /dev/full: No space left on device");
+    EXPECT_STREQ(host.failures[0].what(), "cannot write '/dev/full': No space left on device");
     EXPECT_EQ(host.titles.back(), kDialogCaption);
     EXPECT_EQ(host.calls.back(), "ReportFailure");
 }
