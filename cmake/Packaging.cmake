@@ -26,9 +26,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt and the C++ runtime come from shlibdeps; it cannot see what is loaded by name at run time:
 # a font with Japanese glyphs and Qt's own Japanese texts (standard buttons, file chooser).
+# IPA P Gothic first: with its metrics the dialogs come out near their designed size, while
+# Noto Sans CJK's taller lines make them 40 % taller.
 # The X11 platform plugin ships in libqt6gui6; Wayland's is a separate package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-ipafont-gothic, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 # Debian puts the licence of a package here.

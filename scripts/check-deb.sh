@@ -39,10 +39,13 @@ for program in pomuru-cipher pomuru-cipher-cli; do
         || failures+=("missing or not executable: /usr/bin/$program")
 done
 
-for package in libqt6widgets6 fonts-noto-cjk; do
+for package in libqt6widgets6 fonts-ipafont-gothic fonts-noto-cjk; do
     grep -Eq "(^|[ ,|])$package([ ,|(]|\$)" <<<"$depends" \
         || failures+=("Depends does not name $package: $depends")
 done
+# apt installs the first alternative: the font the dialogs are sized for.
+grep -Eq "(^|, )fonts-ipafont-gothic \|" <<<"$depends" \
+    || failures+=("Depends does not put fonts-ipafont-gothic first: $depends")
 
 if [ ${#failures[@]} -ne 0 ]; then
     echo "check-deb: $(basename "$deb") is not right:" >&2

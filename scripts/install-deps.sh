@@ -4,7 +4,8 @@
 set -euo pipefail
 
 level=${1:-build}
-packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-translations-l10n fonts-noto-cjk)
+packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-translations-l10n
+          fonts-ipafont-gothic fonts-noto-cjk)
 case "$level" in
     build) ;;
     test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;

@@ -75,6 +75,9 @@ void ExpectAboutBoxContents(QWidget& box, const QWidget& mainWindow) {
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), "OK");
     EXPECT_TRUE(ok->isDefault());
+    // 235 x 55 dialog units are 353 x 83 pixels at 96 dpi in the template's own face.
+    EXPECT_NEAR(box.width(), 353, 353 * 0.2);
+    EXPECT_NEAR(box.height(), 83, 83 * 0.1);
     const QPoint offset = box.geometry().center() - mainWindow.geometry().center();
     EXPECT_LE(offset.manhattanLength(), 2) << "not centred over the main dialog";
 }

@@ -5,9 +5,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
 #include <QTest>
 #include <cstdint>
 #include <functional>
@@ -292,6 +297,38 @@ TEST(cipher_dialog, controls_keep_the_template_layout) {
         EXPECT_NEAR(double(window.width()) / source.width(), 251.0 / 145, 0.03);
         EXPECT_NEAR(double(source.height()) / run.height(), 16.0 / 14, 0.08);
         EXPECT_NEAR(double(window.height()) / run.height(), 79.0 / 14, 0.2);
+        // 251 x 79 dialog units are 377 x 119 pixels at 96 dpi in the template's own face; the
+        // stand-in face may widen the dialog a little, but a taller line makes it look swollen.
+        EXPECT_NEAR(window.width(), 377, 377 * 0.2);
+        EXPECT_NEAR(window.height(), 119, 119 * 0.1) << "IPAPGothic missing?";
+    });
+}
+
+TEST(cipher_dialog, labels_over_the_number_boxes_are_whole_and_stand_apart_as_words) {
+    CCipherDlg dlg;
+    RunModal(dlg, [](QWidget& window) {
+        const QStringList texts{"数値", "ステップ", "開始場所", "すべり"};
+        QList<const QLabel*> row;
+        for (const QString& text : texts) {
+            for (const QLabel* label : window.findChildren<QLabel*>()) {
+                if (label->text() == text) {
+                    row << label;
+                }
+            }
+        }
+        ASSERT_EQ(row.size(), texts.size());
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const QLabel& label = *row[i];
+            const QFontMetrics metrics = label.fontMetrics();
+            const int textRight = label.x() + metrics.horizontalAdvance(label.text());
+            SCOPED_TRACE(label.text().toStdString());
+            EXPECT_LE(textRight, label.geometry().right() + 1) << "cut at the right";
+            EXPECT_GE(label.height(), metrics.height()) << "descenders cut";
+            if (i + 1 < row.size()) {
+                // Half an em apart, where the characters of one word stand a pixel or two apart.
+                EXPECT_GE(row[i + 1]->x() - textRight, label.fontInfo().pixelSize() / 2);
+            }
+        }
     });
 }
 

@@ -5,15 +5,18 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <algorithm>
+#include <optional>
 
 #include "framework/qt/icon_image.h"
 #include "framework/qt/qt_text.h"
@@ -67,23 +70,53 @@ QString LabelText(const DialogControl& control) {
     return shown;
 }
 
+// Where the next label to the right in the same row begins, if there is one.
+std::optional<int> NextLabelLeft(const QLabel& label, const QList<QLabel*>& labels) {
+    const QRect rect = label.geometry();
+    std::optional<int> left;
+    for (const QLabel* other : labels) {
+        const QRect otherRect = other->geometry();
+        const bool sameRow = otherRect.top() <= rect.bottom() && otherRect.bottom() >= rect.top();
+        if (other != &label && sameRow && otherRect.left() > rect.left()) {
+            left = std::min(left.value_or(otherRect.left()), otherRect.left());
+        }
+    }
+    return left;
+}
+
 // The templates were measured with a proportional face whose kana are narrower than the
-// stand-in's, which would cut a label's last characters off. Such a label is set 1 pixel per
-// character tighter, about as that face would set it, and grows to the right if that is not
-// enough. A label of Latin characters only grows: tightened, its blanks all but vanish.
-void FitLabel(QLabel& label, PixelRect& rect) {
-    const QString text = label.text();
-    if (label.fontMetrics().horizontalAdvance(text) <= rect.width) {
-        return;
+// stand-in's, so a label's text may run past its rectangle, or up to the next label in its row
+// so that the two read as one word. Such a label is set 1 pixel per character tighter, about as
+// that face would set it, and grows to the right if that is not enough. A label of Latin
+// characters only just grows: tightened, its blanks all but vanish.
+void FitLabels(const QWidget& window) {
+    QList<QLabel*> labels;
+    for (QLabel* label : window.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (!label->text().isEmpty()) {
+            labels << label;
+        }
     }
-    const bool latinOnly =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    if (!latinOnly) {
-        QFont tighter = label.font();
-        tighter.setLetterSpacing(QFont::AbsoluteSpacing, -1);
-        label.setFont(tighter);
+    for (QLabel* label : labels) {
+        const QString text = label->text();
+        int room = label->width();
+        if (const std::optional<int> nextLeft = NextLabelLeft(*label, labels)) {
+            // Half an em keeps neighbouring labels apart as separate words.
+            const int wordGap = label->fontInfo().pixelSize() / 2;
+            room = std::min(room, *nextLeft - wordGap - label->x());
+        }
+        if (label->fontMetrics().horizontalAdvance(text) <= room) {
+            continue;
+        }
+        const bool latinOnly =
+            std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+        if (!latinOnly) {
+            QFont tighter = label->font();
+            tighter.setLetterSpacing(QFont::AbsoluteSpacing, -1);
+            label->setFont(tighter);
+        }
+        label->resize(std::max(label->width(), label->fontMetrics().horizontalAdvance(text)),
+                      label->height());
     }
-    rect.width = std::max(rect.width, label.fontMetrics().horizontalAdvance(text));
 }
 
 Qt::FocusPolicy FocusPolicyFor(const DialogControl& control) {
@@ -102,6 +135,7 @@ DialogWindow::DialogWindow(CWnd& owner, const DialogTemplate& dialogTemplate, QW
     for (const DialogControl& control : dialogTemplate.controls) {
         CreateControl(control);
     }
+    FitLabels(*this);
     SizeWindow(dialogTemplate);
     if (hasSystemMenu_) {
         ResetSystemMenu();
@@ -215,10 +249,7 @@ void DialogWindow::CreateControl(const DialogControl& control) {
             break;
         }
     }
-    PixelRect rect = DialogUnitsToPixels(control.rect, baseUnits_);
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-        FitLabel(*label, rect);
-    }
+    const PixelRect rect = DialogUnitsToPixels(control.rect, baseUnits_);
     widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
     widget->setObjectName(ControlName(control.id));
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
