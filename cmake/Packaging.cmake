@@ -6,8 +6,8 @@ if(PROJECT_VERSION_PATCH STREQUAL "")
 else()
     set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
 endif()
-set(CPACK_PACKAGE_VENDOR "The ぽむるの暗号 developers")
-set(CPACK_PACKAGE_CONTACT "The ぽむるの暗号 developers <pomuru@users.noreply.invalid>")
+set(CPACK_PACKAGE_VENDOR "${POMURU_AUTHORS}")
+set(CPACK_PACKAGE_CONTACT "${POMURU_AUTHORS} <pomuru@users.noreply.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert a file into another by a reversible byte rule")
 # Line breaks are kept as written: Debian wants description lines under 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION "\

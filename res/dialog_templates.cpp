@@ -40,7 +40,7 @@ constexpr DialogControl kAboutControls[] = {
     {Icon, IDC_STATIC, "", {11, 17, 20, 20}, 0, IDR_MAINFRAME},
     {Label, IDC_STATIC, POMURU_PRODUCT_NAME " ver." POMURU_VERSION, {40, 10, 119, 8}, SS_NOPREFIX},
     {DefPushButton, IDOK, "OK", {178, 7, 50, 14}, WS_TABSTOP | WS_GROUP},
-    {Label, IDC_STATIC, "ぽむる工房・ぽむる 作", {39, 20, 90, 8}, 0},
+    {Label, IDC_STATIC, POMURU_AUTHORS, {39, 20, 90, 8}, 0},
     {Label, IDC_STATIC, "2002 1/27 11:40", {49, 29, 48, 8}, 0},
 };
 

@@ -8,18 +8,18 @@ const VersionInfo& ProgramVersion() {
         .fileVersion = {1, 0, 0, 1},
         .productVersion = {1, 0, 0, 1},
         .language = "041104b0",
-        .companyName = "ぽむる工房",
+        .companyName = POMURU_AUTHORS,
         .fileDescription = POMURU_PRODUCT_NAME,
         .fileVersionText = POMURU_VERSION,
         .internalName = POMURU_PRODUCT_NAME,
-        .legalCopyright = "Copyright (C) 2002 ぽむる工房",
+        .legalCopyright = "Copyright (c) " POMURU_COPYRIGHT_YEAR " " POMURU_AUTHORS,
         .legalTrademarks = "",
         .originalFilename = POMURU_PRODUCT_NAME ".EXE",
         .productName = POMURU_PRODUCT_NAME,
         .productVersionText = "1, 0, 0, 1",
         .privateBuild = "",
         .specialBuild = "",
-        .comments = "作者 ぽむる",
+        .comments = "作者 " POMURU_AUTHORS,
     };
     return version;
 }

@@ -69,7 +69,7 @@ void ExpectAboutBoxContents(QWidget& box, const QWidget& mainWindow) {
     }
     EXPECT_EQ(icons, 1);
     EXPECT_EQ(texts, QStringList({QStringLiteral("ぽむるの暗号 ver.2.0"),
-                                  QStringLiteral("ぽむる工房・ぽむる 作"),
+                                  QStringLiteral("The ぽむるの暗号 developers"),
                                   QStringLiteral("2002 1/27 11:40")}));
     auto* ok = Control<QPushButton>(box, IDOK);
     ASSERT_NE(ok, nullptr);
