@@ -155,7 +155,9 @@ N is a decimal integer with an optional sign that fits in 32 bits.
 
 The conversion is its own inverse: running it again on DEST with the same
 settings restores SOURCE. It hides data from casual eyes but is not encryption.
-After a failure a DEST file is left empty, never half-written.
+DEST is never left half-written: after a failure or an interrupt it holds what
+it held before (a file named as DEST is empty; standard output appended to with
+'>>' keeps its old contents). A DEST that another run is writing is refused.
 
 Exit status:
  0  if OK,
