@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "framework/qt/qt_text.h"
+#include "framework/scoped_value.h"
 #include "framework/win_app.h"
 
 namespace {
@@ -38,20 +39,6 @@ std::string ExecutableName() {
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 }
 
-// Forgets the resources when the entry returns, so that nothing looks them up afterwards.
-class ResourceScope {
-public:
-    ResourceScope(const CResourceModule*& slot, const CResourceModule& resources) : slot_(slot) {
-        slot_ = &resources;
-    }
-    ~ResourceScope() { slot_ = nullptr; }
-    ResourceScope(const ResourceScope&) = delete;
-    ResourceScope& operator=(const ResourceScope&) = delete;
-
-private:
-    const CResourceModule*& slot_;
-};
-
 }  // namespace
 
 int AfxWinMain(int& argc, char** argv, const CResourceModule& resources) {
@@ -77,7 +64,8 @@ int AfxWinMain(int& argc, char** argv, const CResourceModule& resources) {
     }
     SubstituteJapaneseFonts();
 
-    const ResourceScope resourceScope(app->m_pResources, resources);
+    // Nothing looks the resources up once the entry has returned.
+    const ScopedValue resourceScope(app->m_pResources, &resources);
     if (!app->InitInstance()) {
         return app->ExitInstance();
     }

@@ -4,25 +4,8 @@
 #include "framework/message_box.h"
 #include "framework/qt/dialog_window.h"
 #include "framework/resource_module.h"
+#include "framework/scoped_value.h"
 #include "framework/win_app.h"
-
-namespace {
-
-// The window pointer of a CWnd for the extent of DoModal.
-class WindowScope {
-public:
-    WindowScope(afx_qt::DialogWindow*& slot, afx_qt::DialogWindow& window) : slot_(slot) {
-        slot_ = &window;
-    }
-    ~WindowScope() { slot_ = nullptr; }
-    WindowScope(const WindowScope&) = delete;
-    WindowScope& operator=(const WindowScope&) = delete;
-
-private:
-    afx_qt::DialogWindow*& slot_;
-};
-
-}  // namespace
 
 CDialog::CDialog(unsigned nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
@@ -58,7 +41,7 @@ int CDialog::DoModal() {
     const CWnd* owner = GetSafeOwner();
     afx_qt::DialogWindow window(*this, *dialogTemplate,
                                 owner != nullptr ? owner->m_pWindow : nullptr);
-    const WindowScope scope(m_pWindow, window);
+    const ScopedValue windowScope(m_pWindow, &window);
     window.setResult(IDCANCEL);
 
     bool focusFirst = false;

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <utility>
 
 #include "framework/data_exchange.h"
 #include "framework/exception.h"
@@ -14,40 +13,8 @@
 #include "framework/qt/dialog_window.h"
 #include "framework/qt/icon_image.h"
 #include "framework/qt/qt_text.h"
+#include "framework/scoped_value.h"
 #include "framework/win_app.h"
-
-namespace {
-
-// Counts a handler as running for its whole extent, however it ends.
-class HandlerScope {
-public:
-    explicit HandlerScope(int& depth) : depth_(depth) { ++depth_; }
-    ~HandlerScope() { --depth_; }
-    HandlerScope(const HandlerScope&) = delete;
-    HandlerScope& operator=(const HandlerScope&) = delete;
-
-private:
-    int& depth_;
-};
-
-// Gives a variable a value for the extent of a scope, then puts the previous one back, so that
-// nested dispatches each see their own message.
-template <class T>
-class ValueScope {
-public:
-    ValueScope(T& slot, T value) : slot_(slot), previous_(std::move(slot)) {
-        slot_ = std::move(value);
-    }
-    ~ValueScope() { slot_ = std::move(previous_); }
-    ValueScope(const ValueScope&) = delete;
-    ValueScope& operator=(const ValueScope&) = delete;
-
-private:
-    T& slot_;
-    T previous_;
-};
-
-}  // namespace
 
 CWnd::~CWnd() {
     if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) {
@@ -160,7 +127,7 @@ bool CWnd::ValidateData() {
 }
 
 void CWnd::RunHandler(const std::function<void()>& handler) {
-    const HandlerScope scope(m_nHandlerDepth);
+    const ScopedValue running(m_nHandlerDepth, m_nHandlerDepth + 1);
     try {
         handler();
     } catch (const CException& e) {
@@ -173,8 +140,8 @@ void CWnd::RunHandler(const std::function<void()>& handler) {
 bool CWnd::Dispatch(Message message, int id, const MessageArgs& args) {
     bool handled = false;
     RunHandler([&] {
-        const ValueScope<std::optional<CurrentMessage>> current(m_currentMessage,
-                                                                CurrentMessage{message, args});
+        // Nested dispatches each see their own message.
+        const ScopedValue current(m_currentMessage, CurrentMessage{message, args});
         handled = OnCmdMsg(message, id, args);
         if (handled) {
             return;

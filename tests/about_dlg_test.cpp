@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "dialog/cipher_dlg.h"
+#include "framework/scoped_value.h"
 #include "framework/win_app.h"
 #include "modal_driver.h"
 #include "res/icon_images.h"
@@ -21,18 +22,6 @@ namespace pomuru::test {
 namespace {
 
 const QString kAboutEntry = QStringLiteral("ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)...");
-
-// The main dialog as the application's main window, which the About box is centred over.
-class MainWindowScope {
-public:
-    explicit MainWindowScope(CWnd& wnd) : app_(*AfxGetApp()) { app_.m_pMainWnd = &wnd; }
-    ~MainWindowScope() { app_.m_pMainWnd = nullptr; }
-    MainWindowScope(const MainWindowScope&) = delete;
-    MainWindowScope& operator=(const MainWindowScope&) = delete;
-
-private:
-    CWinApp& app_;
-};
 
 // The items' texts, "" for separators.
 QStringList ItemTexts(QMenu& menu) {
@@ -121,7 +110,8 @@ TEST(window_menu, about_entry_opens_the_about_box_which_closes_back_to_the_dialo
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         CCipherDlg dlg;
-        const MainWindowScope main(dlg);
+        // The main window, which the About box is centred over.
+        const ScopedValue main(AfxGetApp()->m_pMainWnd, &dlg);
         RunModal(dlg, [&](QWidget& window) {
             QStringList items;
             const auto aboutBox = WindowAnswerer::NextModal(window, [&](QWidget& box) {
