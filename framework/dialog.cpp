@@ -1,11 +1,43 @@
 // Modal dialogs: the window from the template, the start, OK and Cancel.
 #include "framework/dialog.h"
 
+#include <vector>
+
+#include "framework/backend.h"
 #include "framework/message_box.h"
-#include "framework/qt/dialog_window.h"
 #include "framework/resource_module.h"
 #include "framework/scoped_value.h"
 #include "framework/win_app.h"
+
+class CDialog::Events final : public afx_backend::WindowEvents {
+public:
+    explicit Events(CDialog& dialog) : dialog_(dialog) {}
+
+    bool OnInit(afx_backend::DialogWindow& window) override { return dialog_.InitWindow(window); }
+    void OnCommand(int id) override { dialog_.Dispatch(Message::Command, id); }
+    void OnSysCommand(unsigned id) override {
+        dialog_.Dispatch(Message::SysCommand, 0, MessageArgs{id, 0});
+    }
+    bool IsHandlerRunning() const override { return dialog_.IsHandlerRunning(); }
+
+    std::vector<afx_backend::MenuItem> WindowMenuItems() const override {
+        std::vector<afx_backend::MenuItem> items;
+        if (const CMenu* menu = dialog_.GetSystemMenu(false)) {
+            for (const CMenu::Item& item : menu->Items()) {
+                items.push_back({(item.flags & MF_SEPARATOR) != 0, item.id, item.text});
+            }
+        }
+        return items;
+    }
+
+    afx_backend::IconPtr FindIcon(unsigned resourceId) const override {
+        const CWinApp* app = AfxGetApp();
+        return app != nullptr ? app->LoadIcon(resourceId).Image() : nullptr;
+    }
+
+private:
+    CDialog& dialog_;
+};
 
 CDialog::CDialog(unsigned nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
@@ -39,22 +71,27 @@ int CDialog::DoModal() {
         return -1;
     }
     const CWnd* owner = GetSafeOwner();
-    afx_qt::DialogWindow window(*this, *dialogTemplate,
-                                owner != nullptr ? owner->m_pWindow : nullptr);
-    const ScopedValue windowScope(m_pWindow, &window);
-    window.setResult(IDCANCEL);
+    // The window exists from InitWindow until the modal loop has ended, and with it the window
+    // menu of a template that asks for one.
+    const ScopedValue windowScope(m_pWindow, nullptr);
+    const ScopedValue menuScope(m_systemMenu, (dialogTemplate->style & WS_SYSMENU)
+                                                  ? std::optional<CMenu>(std::in_place)
+                                                  : std::nullopt);
+    Events events(*this);
+    return afx_backend::RunModalDialog(*dialogTemplate, events,
+                                       owner != nullptr ? owner->m_pWindow : nullptr);
+}
 
+bool CDialog::InitWindow(afx_backend::DialogWindow& window) {
+    m_pWindow = &window;
     bool focusFirst = false;
     RunHandler([&] { focusFirst = OnInitDialog(); });
-    if (focusFirst) {
-        window.FocusFirstTabStop();
-    }
-    return window.exec();
+    return focusFirst;
 }
 
 void CDialog::EndDialog(int nResult) {
     if (m_pWindow != nullptr) {
-        m_pWindow->done(nResult);
+        m_pWindow->EndModal(nResult);
     }
 }
 

@@ -3,6 +3,10 @@
 
 #include "framework/wnd.h"
 
+namespace afx_backend {
+class DialogWindow;
+}
+
 class CDialog : public CWnd {
 public:
     // A dialog from the template of that id in the application's resources. Without a parent
@@ -26,8 +30,13 @@ protected:
     const MessageMap& GetMessageMap() const override { return GetThisMessageMap(); }
 
 private:
+    // What the window reports, passed on to this dialog.
+    class Events;
+
     // The parent, or else the application's main window when that is another open window.
     CWnd* GetSafeOwner() const;
+    // The window is up: fills it through OnInitDialog; true focuses the first tab stop.
+    bool InitWindow(afx_backend::DialogWindow& window);
 
     const unsigned m_nIDTemplate;
     CWnd* const m_pParentWnd;

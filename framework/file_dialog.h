@@ -1,4 +1,4 @@
-// CFileDialog: the file chooser, on Qt's own file dialog.
+// CFileDialog: the file chooser.
 #pragma once
 
 #include <string>
@@ -10,8 +10,9 @@ class CWnd;
 
 // The chooser's settings that are set after construction, as in OPENFILENAME.
 struct OpenFileName {
-    // The folder the chooser opens in, written as on Windows (see LocalInitialDir); empty: the
-    // current folder.
+    // The folder the chooser opens in, written as on Windows ("c:\mydata"); where there are no
+    // drive letters, the window system finds the folder that stands for it. Empty: the current
+    // folder.
     std::string lpstrInitialDir;
 };
 
@@ -42,9 +43,3 @@ private:
     CWnd* const m_pParentWnd;
     std::string m_strPathName;
 };
-
-// The folder that stands here for an initial directory written for Windows. A path with a drive
-// letter names the same folders under the home folder ("c:\mydata" is "<home>/mydata", "c:\"
-// the home folder itself); other paths are taken as they are. When the result is no folder,
-// the home folder. An empty text stays empty.
-std::string LocalInitialDir(std::string_view initialDir, const std::string& homeDir);

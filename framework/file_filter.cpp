@@ -1,4 +1,4 @@
-// Splitting filter texts into label and pattern pairs, and writing them in Qt's form.
+// Splitting filter texts into label and pattern pairs.
 #include "framework/file_filter.h"
 
 namespace {
@@ -34,15 +34,4 @@ std::vector<FileFilter> ParseFileFilter(std::string_view text) {
         text.remove_prefix(patternEnd + 1);
     }
     return filters;
-}
-
-std::string QtNameFilter(const FileFilter& filter) {
-    std::string patterns;
-    for (const std::string& pattern : filter.patterns) {
-        if (!patterns.empty()) {
-            patterns += ' ';
-        }
-        patterns += pattern == "*.*" ? "*" : pattern;
-    }
-    return filter.label + " (" + (patterns.empty() ? "*" : patterns) + ")";
 }

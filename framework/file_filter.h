@@ -1,4 +1,4 @@
-// File chooser filters: the framework's "label|pattern|…||" text and Qt's name filters.
+// File chooser filters: the framework's "label|pattern|…||" text as label and pattern pairs.
 #pragma once
 
 #include <string>
@@ -14,7 +14,3 @@ struct FileFilter {
 // The label and pattern pairs of a filter text, in order: each part ends with "|" and a second
 // "|" ends the list; a text that stops early yields the complete pairs before that point.
 std::vector<FileFilter> ParseFileFilter(std::string_view text);
-
-// Qt's form, "label (pattern pattern …)". "*.*" becomes "*": it stands for every file,
-// names without a dot included, where Qt's wildcard would want a dot. No pattern: every file.
-std::string QtNameFilter(const FileFilter& filter);

@@ -1,4 +1,4 @@
-// CMenu: a window menu's items, which the window shows as a pop-up menu.
+// CMenu: the items a program adds to a window menu, shown after the window system's own.
 #pragma once
 
 #include <string>

@@ -1,24 +1,21 @@
-// Message boxes on Qt, modal to the active dialog.
+// Message boxes captioned with the application's name.
 #include "framework/message_box.h"
 
-#include <QApplication>
-#include <QMessageBox>
-
-#include "framework/qt/qt_text.h"
+#include "framework/backend.h"
 #include "framework/win_app.h"
 
 namespace {
 
-QMessageBox::Icon IconFor(unsigned type) {
+afx_backend::MessageIcon IconFor(unsigned type) {
     switch (type & 0xF0) {
         case MB_ICONSTOP:
-            return QMessageBox::Critical;
+            return afx_backend::MessageIcon::Stop;
         case MB_ICONEXCLAMATION:
-            return QMessageBox::Warning;
+            return afx_backend::MessageIcon::Exclamation;
         case MB_ICONINFORMATION:
-            return QMessageBox::Information;
+            return afx_backend::MessageIcon::Information;
         default:
-            return QMessageBox::NoIcon;
+            return afx_backend::MessageIcon::NoIcon;
     }
 }
 
@@ -26,17 +23,6 @@ QMessageBox::Icon IconFor(unsigned type) {
 
 int AfxMessageBox(const std::string& text, unsigned type) {
     const CWinApp* app = AfxGetApp();
-    const std::string caption = app != nullptr ? app->AppName() : std::string();
-    QWidget* owner = QApplication::activeModalWidget();
-    QMessageBox box(IconFor(type), afx_qt::ToQString(caption), afx_qt::ToQString(text),
-                    QMessageBox::Ok, owner);
-    // File names may hold characters that rich text would take for markup.
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-    // The owner is active again when the box goes, whether or not the window manager sees to it,
-    // so that the focus a handler sets next reaches the user.
-    if (owner != nullptr && owner->isVisible()) {
-        owner->activateWindow();
-    }
+    afx_backend::ShowMessage(app != nullptr ? app->AppName() : std::string(), text, IconFor(type));
     return IDOK;
 }

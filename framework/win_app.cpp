@@ -1,12 +1,8 @@
 // The application object and the process-wide look-ups that lead to it.
 #include "framework/win_app.h"
 
-#include <QApplication>
-#include <QIcon>
-#include <QPixmap>
-
+#include "framework/backend.h"
 #include "framework/message_box.h"
-#include "framework/qt/icon_image.h"
 #include "framework/resource_module.h"
 
 namespace {
@@ -41,7 +37,7 @@ bool CWinApp::InitInstance() {
 }
 
 int CWinApp::Run() {
-    QApplication::exec();
+    afx_backend::RunEventLoop();
     return ExitInstance();
 }
 
@@ -53,17 +49,7 @@ HICON CWinApp::LoadIcon(unsigned id) const {
     if (m_pResources == nullptr) {
         return {};
     }
-    QIcon icon;
-    for (const auto image : m_pResources->FindIcon(id)) {
-        QPixmap pixmap;
-        if (pixmap.loadFromData(image.data(), static_cast<unsigned>(image.size()))) {
-            icon.addPixmap(pixmap);
-        }
-    }
-    if (icon.isNull()) {
-        return {};
-    }
-    return HICON(std::make_shared<const afx_qt::IconImage>(icon));
+    return HICON(afx_backend::IconFromPngs(m_pResources->FindIcon(id)));
 }
 
 void CWinApp::OnHelp() {

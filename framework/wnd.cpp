@@ -1,18 +1,13 @@
-// Window operations on the Qt widgets, the data exchange passes and the guarded dispatch.
+// Window operations passed to the window system, the data exchange passes and the guarded
+// dispatch.
 #include "framework/wnd.h"
 
-#include <QAbstractButton>
-#include <QCoreApplication>
-#include <QLabel>
-#include <QLineEdit>
+#include <utility>
 
+#include "framework/backend.h"
 #include "framework/data_exchange.h"
 #include "framework/exception.h"
-#include "framework/menu.h"
 #include "framework/message_box.h"
-#include "framework/qt/dialog_window.h"
-#include "framework/qt/icon_image.h"
-#include "framework/qt/qt_text.h"
 #include "framework/scoped_value.h"
 #include "framework/win_app.h"
 
@@ -23,53 +18,28 @@ CWnd::~CWnd() {
 }
 
 void CWnd::SetWindowText(const std::string& text) {
-    if (m_pWindow == nullptr) {
-        return;
+    if (m_pWindow != nullptr) {
+        m_pWindow->SetCaption(text);
     }
-    m_pWindow->setWindowTitle(afx_qt::ToQString(text));
-    // Input stays queued until the handler returns; repaints and the title go out now.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 std::string CWnd::GetDlgItemText(int nID) const {
-    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nID) : nullptr;
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        return afx_qt::FromQString(edit->text());
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        return afx_qt::FromQString(button->text());
-    }
-    if (auto* label = qobject_cast<QLabel*>(control)) {
-        return afx_qt::FromQString(label->text());
-    }
-    return {};
+    return m_pWindow != nullptr ? m_pWindow->ControlText(nID) : std::string();
 }
 
 void CWnd::SetDlgItemText(int nID, const std::string& text) {
-    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nID) : nullptr;
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->setText(afx_qt::ToQString(text));
-    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        button->setText(afx_qt::ToQString(text));
-    } else if (auto* label = qobject_cast<QLabel*>(control)) {
-        label->setText(afx_qt::ToQString(text));
+    if (m_pWindow != nullptr) {
+        m_pWindow->SetControlText(nID, text);
     }
 }
 
 unsigned CWnd::IsDlgButtonChecked(int nIDButton) const {
-    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nIDButton) : nullptr;
-    const auto* button = qobject_cast<QAbstractButton*>(control);
-    return button != nullptr && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+    return m_pWindow != nullptr && m_pWindow->IsChecked(nIDButton) ? BST_CHECKED : BST_UNCHECKED;
 }
 
 void CWnd::GotoDlgCtrl(int nID) {
-    QWidget* control = m_pWindow != nullptr ? m_pWindow->Control(nID) : nullptr;
-    if (control == nullptr) {
-        return;
-    }
-    control->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->selectAll();
+    if (m_pWindow != nullptr) {
+        m_pWindow->FocusControl(nID);
     }
 }
 
@@ -77,32 +47,20 @@ HICON CWnd::SetIcon(HICON hIcon, bool bBigIcon) {
     if (m_pWindow == nullptr) {
         return {};
     }
-    HICON& slot = bBigIcon ? m_hBigIcon : m_hSmallIcon;
-    const HICON previous = slot;
-    slot = hIcon;
-    // Qt keeps one icon per window and picks the size each place needs: the big and the small
-    // icon both go into it.
-    QIcon icon;
-    for (const HICON& set : {m_hBigIcon, m_hSmallIcon}) {
-        if (set) {
-            for (const QSize size : set.Image()->Icon().availableSizes()) {
-                icon.addPixmap(set.Image()->Icon().pixmap(size));
-            }
-        }
-    }
-    m_pWindow->setWindowIcon(icon);
+    const HICON previous = std::exchange(bBigIcon ? m_hBigIcon : m_hSmallIcon, std::move(hIcon));
+    m_pWindow->SetIcons(m_hBigIcon.Image().get(), m_hSmallIcon.Image().get());
     return previous;
 }
 
 CMenu* CWnd::GetSystemMenu(bool bRevert) {
-    if (m_pWindow == nullptr) {
+    if (m_pWindow == nullptr || !m_systemMenu) {
         return nullptr;
     }
     if (bRevert) {
-        m_pWindow->ResetSystemMenu();
+        *m_systemMenu = CMenu();
         return nullptr;
     }
-    return m_pWindow->SystemMenu();
+    return &*m_systemMenu;
 }
 
 void CWnd::DoDataExchange(CDataExchange*) {}

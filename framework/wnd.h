@@ -7,11 +7,11 @@
 
 #include "framework/cmd_target.h"
 #include "framework/icon_handle.h"
+#include "framework/menu.h"
 
 class CDataExchange;
-class CMenu;
 
-namespace afx_qt {
+namespace afx_backend {
 class DialogWindow;
 }
 
@@ -24,8 +24,8 @@ public:
     // operations below do nothing, or return empty values, while it does not.
     bool HasWindow() const { return m_pWindow != nullptr; }
 
-    // Replaces the caption and draws it at once: pending events are processed with user input
-    // held back, so a handler that keeps the thread busy still shows it.
+    // Replaces the caption and draws it at once, so that a handler that keeps the thread busy
+    // still shows it; user input waits until the handler returns.
     void SetWindowText(const std::string& text);
 
     std::string GetDlgItemText(int nID) const;
@@ -35,12 +35,12 @@ public:
     // Puts the focus on a control; an edit box gets its whole text selected.
     void GotoDlgCtrl(int nID);
     // The icon of the window's task-switcher entry (big) or title bar (small); returns the
-    // icon set before. Qt keeps one icon per window, so both end up in it, each size used
+    // icon set before. A window system with one icon per window gets both, each size used
     // where it fits.
     HICON SetIcon(HICON hIcon, bool bBigIcon);
-    // The window menu, which opens on a right click on the window and with the Menu key or
-    // Shift+F10; nullptr for a window without one. Its items send WM_SYSCOMMAND with their id.
-    // bRevert: puts back the framework's items and returns nullptr.
+    // The window menu of a window whose template has WS_SYSMENU; nullptr for others. The items
+    // appended to it follow the window system's own (Close) and send WM_SYSCOMMAND with their
+    // id. bRevert: drops the appended items and returns nullptr.
     CMenu* GetSystemMenu(bool bRevert);
 
     // false: the fields into the controls. true: the controls into the fields, in
@@ -76,7 +76,8 @@ private:
     // does; other messages are ignored.
     void DefWindowProc(Message message, const MessageArgs& args);
 
-    afx_qt::DialogWindow* m_pWindow = nullptr;
+    afx_backend::DialogWindow* m_pWindow = nullptr;
+    std::optional<CMenu> m_systemMenu;  // while the window exists, if it has a window menu
     int m_nHandlerDepth = 0;
     std::optional<CurrentMessage> m_currentMessage;  // during Dispatch
     HICON m_hBigIcon;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/file_dialog.h"
 #include "framework/file_exception.h"
 #include "framework/file_filter.h"
+#include "framework/qt/file_chooser.h"
 #include "framework/stdio_file.h"
 #include "temp_dir.h"
 
@@ -99,7 +99,7 @@ TEST(file_filter, qt_form_keeps_the_label_and_lets_star_dot_star_match_every_nam
         {{"Empty", {}}, "Empty (*)"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(QtNameFilter(row.filter), row.qt);
+        EXPECT_EQ(afx_qt::QtNameFilter(row.filter), row.qt);
     }
 }
 
@@ -125,7 +125,7 @@ TEST(local_initial_dir, windows_folders_are_found_under_the_home_folder_or_fall_
         {"", ""},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(LocalInitialDir(row.initialDir, home), row.local) << row.initialDir;
+        EXPECT_EQ(afx_qt::LocalInitialDir(row.initialDir, home), row.local) << row.initialDir;
     }
 }
 

@@ -1,10 +1,12 @@
 // Widgets from a dialog template, laid out in dialog units, with the dialog manager's keys.
 #include "framework/qt/dialog_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -20,8 +22,7 @@
 
 #include "framework/qt/icon_image.h"
 #include "framework/qt/qt_text.h"
-#include "framework/win_app.h"
-#include "framework/wnd.h"
+#include "framework/win_defs.h"
 
 namespace afx_qt {
 
@@ -123,11 +124,23 @@ Qt::FocusPolicy FocusPolicyFor(const DialogControl& control) {
     return (control.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
 }
 
+// As the dialog manager focuses a control: an edit box gets its whole text selected.
+void FocusWithTextSelected(QWidget* control) {
+    if (control == nullptr) {
+        return;
+    }
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->selectAll();
+    }
+}
+
 }  // namespace
 
-DialogWindow::DialogWindow(CWnd& owner, const DialogTemplate& dialogTemplate, QWidget* parent)
+DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, afx_backend::WindowEvents& events,
+                           QWidget* parent)
     : QDialog(parent, WindowFlagsFor(dialogTemplate)),
-      owner_(owner),
+      events_(events),
       hasSystemMenu_((dialogTemplate.style & WS_SYSMENU) != 0) {
     setWindowTitle(ToQString(dialogTemplate.caption));
     setFont(QFont(ToQString(dialogTemplate.font.face), dialogTemplate.font.pointSize));
@@ -138,7 +151,6 @@ DialogWindow::DialogWindow(CWnd& owner, const DialogTemplate& dialogTemplate, QW
     FitLabels(*this);
     SizeWindow(dialogTemplate);
     if (hasSystemMenu_) {
-        ResetSystemMenu();
         AddSystemMenuKeys();
     }
 }
@@ -155,22 +167,13 @@ void DialogWindow::AddSystemMenuKeys() {
     }
 }
 
-void DialogWindow::ResetSystemMenu() {
-    if (!hasSystemMenu_) {
-        return;
-    }
-    systemMenu_.emplace();
-    systemMenu_->AppendMenu(MF_STRING, SC_CLOSE, "閉じる(&C)");
-}
-
+// The window system's own item, Close, then the program's.
 void DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
-    if (!systemMenu_) {
-        return;
-    }
     // The menu's "&" marks access keys as the items' texts do.
     QMenu menu(this);
-    for (const CMenu::Item& item : systemMenu_->Items()) {
-        if (item.flags & MF_SEPARATOR) {
+    menu.addAction(QStringLiteral("閉じる(&C)"))->setData(SC_CLOSE);
+    for (const afx_backend::MenuItem& item : events_.WindowMenuItems()) {
+        if (item.separator) {
             menu.addSeparator();
         } else {
             menu.addAction(ToQString(item.text))->setData(item.id);
@@ -178,13 +181,12 @@ void DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
     }
     const QAction* chosen = menu.exec(globalPos);
     if (chosen != nullptr) {
-        const MessageArgs args{chosen->data().toUInt(), 0};
-        owner_.Dispatch(Message::SysCommand, 0, args);
+        events_.OnSysCommand(chosen->data().toUInt());
     }
 }
 
 void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
-    if (!systemMenu_) {
+    if (!hasSystemMenu_) {
         QDialog::contextMenuEvent(event);
         return;
     }
@@ -239,11 +241,9 @@ void DialogWindow::CreateControl(const DialogControl& control) {
         }
         case ControlKind::Icon: {
             auto* picture = new QLabel(this);
-            const CWinApp* app = AfxGetApp();
-            const HICON icon = app != nullptr ? app->LoadIcon(control.icon) : HICON();
-            if (icon) {
+            if (const afx_backend::IconPtr icon = events_.FindIcon(control.icon)) {
                 // An icon control shows the icon at its own size, whatever the rectangle.
-                picture->setPixmap(icon.Image()->Icon().pixmap(32, 32));
+                picture->setPixmap(icon->Icon().pixmap(32, 32));
             }
             widget = picture;
             break;
@@ -255,7 +255,7 @@ void DialogWindow::CreateControl(const DialogControl& control) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setFocusPolicy(FocusPolicyFor(control));
         connect(button, &QAbstractButton::clicked, this,
-                [this, id = control.id] { owner_.Dispatch(Message::Command, id); });
+                [this, id = control.id] { events_.OnCommand(id); });
     } else if (control.kind == ControlKind::Edit) {
         widget->setFocusPolicy(FocusPolicyFor(control));
     }
@@ -277,17 +277,70 @@ QString DialogWindow::ControlName(int id) {
 }
 
 void DialogWindow::FocusFirstTabStop() {
-    if (firstTabStop_ == nullptr) {
-        return;
+    FocusWithTextSelected(firstTabStop_);
+}
+
+void DialogWindow::EndModal(int result) {
+    done(result);
+}
+
+void DialogWindow::SetCaption(std::string_view text) {
+    setWindowTitle(ToQString(text));
+    // Input stays queued until the handler returns; repaints and the title go out now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::string DialogWindow::ControlText(int id) const {
+    QWidget* control = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        return FromQString(edit->text());
     }
-    firstTabStop_->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(firstTabStop_)) {
-        edit->selectAll();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        return FromQString(button->text());
+    }
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        return FromQString(label->text());
+    }
+    return {};
+}
+
+void DialogWindow::SetControlText(int id, std::string_view text) {
+    QWidget* control = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(ToQString(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(ToQString(text));
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(ToQString(text));
     }
 }
 
+bool DialogWindow::IsChecked(int id) const {
+    const auto* button = qobject_cast<QAbstractButton*>(Control(id));
+    return button != nullptr && button->isChecked();
+}
+
+void DialogWindow::FocusControl(int id) {
+    FocusWithTextSelected(Control(id));
+}
+
+// Qt keeps one icon per window and picks the size each place needs: the big and the small icon
+// both go into it.
+void DialogWindow::SetIcons(const afx_backend::IconImage* bigIcon,
+                            const afx_backend::IconImage* smallIcon) {
+    QIcon icon;
+    for (const afx_backend::IconImage* image : {bigIcon, smallIcon}) {
+        if (image != nullptr) {
+            for (const QSize size : image->Icon().availableSizes()) {
+                icon.addPixmap(image->Icon().pixmap(size));
+            }
+        }
+    }
+    setWindowIcon(icon);
+}
+
 void DialogWindow::reject() {
-    owner_.Dispatch(Message::Command, IDCANCEL);
+    events_.OnCommand(IDCANCEL);
 }
 
 void DialogWindow::keyPressEvent(QKeyEvent* event) {
@@ -298,12 +351,12 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
             button->click();
         } else {
-            owner_.Dispatch(Message::Command, defaultCommand_);
+            events_.OnCommand(defaultCommand_);
         }
         return;
     }
     if (modifiers == Qt::NoModifier && key == Qt::Key_F1) {
-        owner_.Dispatch(Message::Command, ID_HELP);
+        events_.OnCommand(ID_HELP);
         return;
     }
     QDialog::keyPressEvent(event);
@@ -312,7 +365,7 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
 void DialogWindow::closeEvent(QCloseEvent* event) {
     // A close request that arrives while a handler holds the thread (the caption's repaint lets
     // it through) would end the dialog under the handler's feet.
-    if (owner_.IsHandlerRunning()) {
+    if (events_.IsHandlerRunning()) {
         event->ignore();
         return;
     }
@@ -320,3 +373,20 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
 }
 
 }  // namespace afx_qt
+
+namespace afx_backend {
+
+int RunModalDialog(const DialogTemplate& dialogTemplate, WindowEvents& events,
+                   DialogWindow* owner) {
+    // Every window of this backend is a Qt one.
+    afx_qt::DialogWindow window(
+        dialogTemplate, events,
+        owner != nullptr ? static_cast<afx_qt::DialogWindow*>(owner) : nullptr);
+    window.setResult(IDCANCEL);
+    if (events.OnInit(window)) {
+        window.FocusFirstTabStop();
+    }
+    return window.exec();
+}
+
+}  // namespace afx_backend

@@ -1,9 +1,12 @@
-// The image behind an HICON.
+// The image behind an HICON on Qt: one QIcon with every size of the icon.
 #pragma once
 
 #include <QIcon>
+#include <utility>
 
-namespace afx_qt {
+#include "framework/backend.h"
+
+namespace afx_backend {
 
 class IconImage {
 public:
@@ -14,4 +17,4 @@ private:
     QIcon icon_;
 };
 
-}  // namespace afx_qt
+}  // namespace afx_backend

@@ -1,0 +1,22 @@
+// Icons decoded from the image files of an icon resource.
+#include "framework/qt/icon_image.h"
+
+#include <QPixmap>
+
+namespace afx_backend {
+
+IconPtr IconFromPngs(std::span<const std::span<const std::uint8_t>> images) {
+    QIcon icon;
+    for (const auto image : images) {
+        QPixmap pixmap;
+        if (pixmap.loadFromData(image.data(), static_cast<unsigned>(image.size()))) {
+            icon.addPixmap(pixmap);
+        }
+    }
+    if (icon.isNull()) {
+        return nullptr;
+    }
+    return std::make_shared<const IconImage>(std::move(icon));
+}
+
+}  // namespace afx_backend
