@@ -9,6 +9,9 @@
 #include "framework/scoped_value.h"
 #include "framework/win_app.h"
 
+// dialog_template.h stays free of win_defs.h, for backends that include the platform's headers.
+static_assert(DialogControl{}.id == IDC_STATIC);
+
 class CDialog::Events final : public afx_backend::WindowEvents {
 public:
     explicit Events(CDialog& dialog) : dialog_(dialog) {}

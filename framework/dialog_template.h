@@ -5,8 +5,6 @@
 #include <span>
 #include <string_view>
 
-#include "framework/win_defs.h"
-
 // A rectangle in dialog units: a quarter of the font's average character width across, an
 // eighth of its height down.
 struct DialogRect {
@@ -27,7 +25,7 @@ enum class ControlKind {
 
 struct DialogControl {
     ControlKind kind = ControlKind::Label;
-    int id = IDC_STATIC;
+    int id = -1;            // IDC_STATIC: no code refers to the control
     std::string_view text;  // caption; empty for edit boxes and icons
     DialogRect rect;
     std::uint32_t style = 0;  // WS_TABSTOP, WS_GROUP, WS_BORDER, ES_AUTOHSCROLL, SS_NOPREFIX

@@ -3,6 +3,7 @@
 
 #include "framework/afx_win_main.h"
 #include "framework/win_app.h"
+#include "framework/win_defs.h"
 #include "res/cipher_resources.h"
 
 namespace {
