@@ -1,6 +1,11 @@
 // Runs the GUI tests inside the framework's start-up, where the program's own dialogs run.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
 #include "framework/afx_win_main.h"
 #include "framework/win_app.h"
 #include "framework/win_defs.h"
@@ -29,10 +34,45 @@ private:
     int m_nResult = 1;
 };
 
+// The files under the user's folders (HOME and the XDG folders).
+std::set<std::filesystem::path> UserFiles() {
+    std::set<std::filesystem::path> files;
+    for (const char* variable :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
+        const char* folder = std::getenv(variable);
+        std::error_code error;
+        if (folder == nullptr || !std::filesystem::is_directory(folder, error)) {
+            continue;
+        }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+            if (!entry.is_directory()) {
+                files.insert(entry.path());
+            }
+        }
+    }
+    return files;
+}
+
+// The program keeps no settings, history or recently used entries: after every dialog and
+// chooser of the tests has been used, no file has appeared in the user's folders.
+class NoTraceInUserFolders final : public testing::Environment {
+public:
+    void SetUp() override { before_ = UserFiles(); }
+    void TearDown() override {
+        for (const auto& file : UserFiles()) {
+            EXPECT_TRUE(before_.contains(file)) << "written: " << file;
+        }
+    }
+
+private:
+    std::set<std::filesystem::path> before_;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     testing::InitGoogleTest(&argc, argv);
+    testing::AddGlobalTestEnvironment(new NoTraceInUserFolders);
     CTestApp app;
     return AfxWinMain(argc, argv, CipherResources());
 }

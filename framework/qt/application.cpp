@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSettings>
 #include <QStringList>
 #include <QTranslator>
 
@@ -29,12 +30,24 @@ void SubstituteJapaneseFonts() {
     }
 }
 
+// The program keeps nothing between runs, and a trail of visited folders is the last thing a
+// user of a scrambling tool wants: Qt's file chooser saves its history and last folder through
+// QSettings, so its settings are pointed where no file can ever be made.
+void KeepNoSettings() {
+    const QString nowhere = QStringLiteral("/dev/null/no-settings");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, nowhere);
+        QSettings::setPath(format, QSettings::SystemScope, nowhere);
+    }
+}
+
 }  // namespace
 
 namespace afx_backend {
 
 int RunApplication(int& argc, char** argv, const ApplicationOptions& options,
                    const std::function<int()>& body) {
+    KeepNoSettings();
     QApplication qtApp(argc, argv);
     if (!options.desktopFileName.empty()) {
         QGuiApplication::setDesktopFileName(afx_qt::ToQString(options.desktopFileName));
