@@ -106,8 +106,6 @@ TEST_F(cipher_dialog, keeps_the_template_layout_with_labels_whole_and_apart) {
     RunModal(dlg_, [](QWidget& window) {
         const QRect source = Control(window, IDC_SOURCE_PATH)->geometry();
         const QRect run = Control(window, IDC_RUN)->geometry();
-        EXPECT_EQ(source.left(), run.left());
-        EXPECT_LT(source.bottom(), run.top());
         // Positions too, across and down (x 160 of 251, y 59 of 79).
         EXPECT_NEAR(double(Control(window, IDC_CHOOSE_SOURCE)->x()) / window.width(), 160.0 / 251,
                     0.02);

@@ -22,7 +22,6 @@ class RecordingHost final : public ConversionHost {
 public:
     ConversionFields fields;
     ConversionFields boxes;  // what the boxes hold; a read-back copies it into the fields
-    bool randomize = false;
     bool numbersValid = true;
     Calls calls;
 
@@ -38,7 +37,7 @@ public:
         boxes = fields;
     }
     void SetStatusTitle(const std::string& text) override { calls.push_back(text); }
-    bool IsRandomizeChecked() const override { return randomize; }
+    bool IsRandomizeChecked() const override { return true; }
     bool CheckNumbers() override {
         calls.push_back("CheckNumbers");
         return numbersValid;
@@ -57,7 +56,6 @@ TEST(conversion_run, converts_with_the_numbers_read_back_and_shows_captions_in_o
         RecordingHost host(dir.File("in"), dir.File("out"));
         // Typed into the boxes after the last read-back: the run must use these.
         host.boxes = {dir.File("in"), dir.File("out"), 3, -77, 10, 4};
-        host.randomize = true;
 
         ConvertFile(host);
 
@@ -90,20 +88,20 @@ TEST(conversion_run, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
                      kWaitElsewhereCaption, kWaitCaption, kDialogCaption}));
 }
 
-TEST(conversion_run, touches_nothing_without_two_distinct_paths_or_with_a_bad_number) {
+TEST(conversion_run, touches_nothing_without_two_distinct_paths_a_good_number_and_a_source) {
     TempDir dir;
     const Bytes in{1, 2, 3}, out{9, 9};
     WriteBytes(dir.File("in"), in);
     WriteBytes(dir.File("out"), out);
     std::filesystem::create_symlink(dir.File("in"), dir.File("link"));
     // Texts are compared before anything else; one file under two names is found on the open
-    // files, once the numbers have been checked.
+    // files, once the numbers have been checked; the source is opened before the destination.
     const Calls nothing, checkedOnly{"CheckNumbers"};
     const struct {
         const char* name;
         std::string source, dest;
         bool numbersValid;
-        const Calls& calls;
+        Calls calls;
     } rows[] = {
         {"no paths", "", "", true, nothing},
         {"no destination", dir.File("in"), "", true, nothing},
@@ -111,6 +109,12 @@ TEST(conversion_run, touches_nothing_without_two_distinct_paths_or_with_a_bad_nu
         {"equal texts", dir.File("in"), dir.File("in"), true, nothing},
         {"symbolic link to the source", dir.File("in"), dir.File("link"), true, checkedOnly},
         {"a box without a number", dir.File("in"), dir.File("out"), false, checkedOnly},
+        {"missing source",
+         dir.File("missing"),
+         dir.File("out"),
+         true,
+         {"CheckNumbers",
+          "ReportFailure: cannot open '" + dir.File("missing") + "': No such file or directory"}},
     };
     for (const auto& row : rows) {
         RecordingHost host(row.source, row.dest);
@@ -124,21 +128,13 @@ TEST(conversion_run, touches_nothing_without_two_distinct_paths_or_with_a_bad_nu
     }
 }
 
-TEST(conversion_run, failure_is_reported_after_the_caption_and_leaves_no_half_written_file) {
+TEST(conversion_run, failed_read_is_reported_after_the_caption_and_leaves_the_file_empty) {
     TempDir dir;
-    WriteBytes(dir.File("kept"), {9, 9});
-    // The source is opened first: when it is missing, nothing is shown or touched.
-    RecordingHost missing(dir.File("missing"), dir.File("kept"));
-    ConvertFile(missing);
-    EXPECT_EQ(missing.calls,
-              (Calls{"CheckNumbers", "ReportFailure: cannot open '" + dir.File("missing") +
-                                         "': No such file or directory"}));
-    EXPECT_EQ(ReadBytes(dir.File("kept")), (Bytes{9, 9}));
     // Reading a process's own memory at address 0 fails.
-    RecordingHost unreadable("/proc/self/mem", dir.File("out"));
-    ConvertFile(unreadable);
+    RecordingHost host("/proc/self/mem", dir.File("out"));
+    ConvertFile(host);
     EXPECT_EQ(
-        unreadable.calls,
+        host.calls,
         (Calls{"CheckNumbers", kRunningCaption, "ReadBack", "Redisplay", kWaitCaption,
                kDialogCaption, "ReportFailure: cannot read '/proc/self/mem': Input/output error"}));
     EXPECT_EQ(ReadBytes(dir.File("out")), Bytes{});

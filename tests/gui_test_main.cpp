@@ -30,11 +30,10 @@ std::set<std::filesystem::path> UserFiles() {
          {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
         std::error_code error;
         const char* folder = std::getenv(variable);
-        if (folder != nullptr && std::filesystem::is_directory(folder, error)) {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
-                if (!entry.is_directory()) {
-                    files.insert(entry.path());
-                }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(
+                 folder != nullptr ? folder : "", error)) {
+            if (!entry.is_directory()) {
+                files.insert(entry.path());
             }
         }
     }
