@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
-#include <climits>
 
 #include "cipher/status_captions.h"
 #include "framework/scoped_value.h"

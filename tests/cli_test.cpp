@@ -125,8 +125,8 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
          "cannot create 'no-folder/dst.bin': No such file or directory",
          {}},
         // Writes that fail part way, past a file size limit: nothing half-written is left.
-        {"ulimit -f 100 && " + cli + "src.bin dst.bin", 1, "cannot write 'dst.bin': File too large",
-         ""},
+        {"printf old > dst.bin && ulimit -f 100 && " + cli + "src.bin dst.bin", 1,
+         "cannot write 'dst.bin': File too large", ""},
         {"printf kept > dst.bin && ulimit -f 100 && " + cli + "src.bin - >> dst.bin", 1,
          "cannot write standard output: File too large", "kept"},
         // Identity that cannot be told is no licence to empty the file.

@@ -130,6 +130,7 @@ TEST(conversion_run, touches_nothing_without_two_distinct_paths_a_good_number_an
 
 TEST(conversion_run, failed_read_is_reported_after_the_caption_and_leaves_the_file_empty) {
     TempDir dir;
+    WriteBytes(dir.File("out"), {9, 9});
     // Reading a process's own memory at address 0 fails.
     RecordingHost host("/proc/self/mem", dir.File("out"));
     ConvertFile(host);
