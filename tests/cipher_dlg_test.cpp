@@ -44,7 +44,8 @@ TEST_F(cipher_dialog, opens_centred_with_empty_paths_and_zeros_and_tabs_in_templ
     });
 }
 
-TEST_F(cipher_dialog, enter_reads_every_box_back_and_closes_unless_one_holds_no_integer) {
+TEST_F(cipher_dialog,
+       enter_reads_every_box_back_and_closes_unless_one_holds_no_integer_esc_reads_none) {
     const struct {
         const char* name;
         Steps close;
