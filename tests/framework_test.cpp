@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "framework/file_exception.h"
 #include "framework/integer_text.h"
