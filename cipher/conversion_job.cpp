@@ -34,7 +34,9 @@ std::optional<ConversionJob> ConversionJob::Prepare(File source, File dest) {
     // A device or pipe has no contents to guard or to empty.
     if (sizeBefore) {
         dest.LockExclusively();
-        if (!dest.IsStandardStream()) {
+        // An empty file is left alone: on ext4, emptying even an empty file makes the final
+        // close wait for the whole output to be written out.
+        if (!dest.IsStandardStream() && *sizeBefore != 0) {
             dest.Truncate(0);
             sizeBefore = 0;
         }

@@ -138,7 +138,7 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
          "'dst.bin' is being written by another run", "old"},
         {failing + "write=0 " + cli + "src.bin dst.bin", 1,
          "cannot write 'dst.bin': Input/output error", ""},
-        {failing + "write=28,ftruncate@2=5 " + cli + "src.bin dst.bin", 1,
+        {failing + "write=28,ftruncate=5 " + cli + "src.bin dst.bin", 1,
          "cannot write 'dst.bin': No space left on device; 'dst.bin' could not be cut back "
          "either: Input/output error",
          ""},
