@@ -6,23 +6,27 @@
 #include <span>
 
 #include "cipher/cipher_params.h"
+#include "cipher/xor_kernels.h"
 
 namespace pomuru {
 
 class BlockConverter {
 public:
-    explicit BlockConverter(const CipherParams& params);
+    // unit: the vector instructions to use; the fastest supported one unless a test asks.
+    explicit BlockConverter(const CipherParams& params, VectorUnit unit = FastestVectorUnit());
 
     // Converts, in place, the bytes at 1-based positions first .. first + size - 1.
     void Convert(std::span<std::uint8_t> block, std::int64_t firstPosition) const;
 
 private:
     // The chosen positions are firstChosen_, firstChosen_ + stride_, ...
+    std::int64_t NextChosen(std::int64_t position) const;
     void ConvertConstant(std::span<std::uint8_t> block, std::int64_t offset) const;
     void ConvertRandom(std::span<std::uint8_t> block, std::int64_t offset,
                        std::int64_t position) const;
 
     CipherParams params_;
+    VectorUnit unit_;
     std::int64_t firstChosen_;
     std::int64_t stride_;
     bool random_;

@@ -15,8 +15,8 @@ namespace {
 
 // Converts with the block converter, cutting the bytes into blocks of random sizes.
 Bytes BlockConvert(Bytes bytes, const CipherParams& params, std::int64_t firstPosition,
-                   std::mt19937& random) {
-    const BlockConverter converter(params);
+                   std::mt19937& random, VectorUnit unit = FastestVectorUnit()) {
+    const BlockConverter converter(params, unit);
     std::size_t offset = 0;
     while (offset < bytes.size()) {
         const std::size_t size = std::min<std::size_t>(
@@ -62,8 +62,15 @@ TEST(block_converter, matches_rule_for_random_settings_and_block_splits) {
     for (int round = 0; round < 3000; ++round) {
         const CipherParams params = RandomParams(random);
         const Bytes source = SampleBytes(random() % 1500, random());
-        ASSERT_EQ(BlockConvert(source, params, 1, random), ReferenceConvert(source, params))
-            << Describe(params);
+        const Bytes expected = ReferenceConvert(source, params);
+        // Every set of vector instructions this processor has, not only the one a run picks.
+        for (const auto unit :
+             {VectorUnit::Portable, VectorUnit::Sse2, VectorUnit::Avx2, VectorUnit::Avx512}) {
+            if (IsSupported(unit)) {
+                ASSERT_EQ(BlockConvert(source, params, 1, random, unit), expected)
+                    << Describe(params) << " with vector unit " << static_cast<int>(unit);
+            }
+        }
     }
 }
 
