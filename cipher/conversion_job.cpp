@@ -67,6 +67,14 @@ void ConversionJob::Convert(const CipherParams& params, ProgressObserver* observ
     const auto converter = std::make_unique<const BlockConverter>(params);
     const auto buffer = AllocateBlock();
     const std::span<std::uint8_t> whole(buffer.get(), kBlockSize);
+    // Room set aside at once costs the file system less than finding it block by block.
+    std::int64_t reserved = 0;
+    if (destSizeBefore_) {
+        if (const auto size = source_.RegularFileSize()) {
+            dest_.Reserve(*size);
+            reserved = *size;
+        }
+    }
     std::int64_t done = 0;
     while (const std::size_t size = source_.Read(whole)) {
         const auto block = whole.first(size);
@@ -76,6 +84,10 @@ void ConversionJob::Convert(const CipherParams& params, ProgressObserver* observ
         if (observer != nullptr) {
             observer->OnProgress(done);
         }
+    }
+    // A source that shrank meanwhile leaves room set aside past the end: give it back.
+    if (done < reserved) {
+        dest_.Truncate(*dest_.RegularFileSize());
     }
 }
 

@@ -38,6 +38,11 @@ public:
     std::size_t Read(std::span<std::uint8_t> buffer);
     // Writes every byte.
     void Write(std::span<const std::uint8_t> data);
+    // Sets aside room for size more bytes from where writing stands, without changing the
+    // file's size, so that the file system need not find room block by block. Only a hint:
+    // where the system cannot, nothing happens. Cutting the file, even to its own size, gives
+    // back what was set aside past its end.
+    void Reserve(std::int64_t size);
     // Takes the file for this process alone until it is closed; another process that asks
     // meanwhile is refused at once (FileError::IsBusy).
     void LockExclusively();

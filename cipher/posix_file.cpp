@@ -105,6 +105,16 @@ void File::Write(std::span<const std::uint8_t> data) {
     }
 }
 
+void File::Reserve(std::int64_t size) {
+#ifdef __linux__
+    const off_t from = ::lseek(handle_, 0, SEEK_CUR);
+    if (from >= 0 && size > 0) {
+        [[maybe_unused]] const int ignored =
+            ::fallocate(handle_, FALLOC_FL_KEEP_SIZE, from, static_cast<off_t>(size));
+    }
+#endif
+}
+
 void File::LockExclusively() {
     while (::flock(handle_, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EINTR) {
