@@ -55,6 +55,10 @@ std::int64_t BlockConverter::NextChosen(std::int64_t position) const {
     return firstChosen_ + (behind + stride_ - 1) / stride_ * stride_;
 }
 
+std::int64_t BlockConverter::UnchangedFrom(std::int64_t position) const {
+    return changesAnything_ ? NextChosen(position) - position : kNothingChanges;
+}
+
 void BlockConverter::Convert(std::span<std::uint8_t> block, std::int64_t firstPosition) const {
     if (!changesAnything_ || block.empty()) {
         return;

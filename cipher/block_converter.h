@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <span>
 
 #include "cipher/cipher_params.h"
@@ -17,6 +18,11 @@ public:
 
     // Converts, in place, the bytes at 1-based positions first .. first + size - 1.
     void Convert(std::span<std::uint8_t> block, std::int64_t firstPosition) const;
+
+    // How many bytes from position on stay as they are: up to the next converted position, or
+    // kNothingChanges when no byte from position on changes.
+    std::int64_t UnchangedFrom(std::int64_t position) const;
+    static constexpr std::int64_t kNothingChanges = std::numeric_limits<std::int64_t>::max();
 
 private:
     // The chosen positions are firstChosen_, firstChosen_ + stride_, ...

@@ -105,6 +105,22 @@ void File::Write(std::span<const std::uint8_t> data) {
     }
 }
 
+std::optional<std::size_t> File::CopyTo(File& dest, std::size_t size) {
+#ifdef __linux__
+    for (;;) {
+        const ssize_t n = ::copy_file_range(handle_, nullptr, dest.handle_, nullptr, size, 0);
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
+        }
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+#else
+    return std::nullopt;
+#endif
+}
+
 void File::Reserve(std::int64_t size) {
 #ifdef __linux__
     const off_t from = ::lseek(handle_, 0, SEEK_CUR);

@@ -65,6 +65,14 @@ TEST(cli, converts_like_the_reference_rule_through_files_and_streams) {
         {"--value 2147483647 --start -2147483648 --step 5 --randomize",
          {.step = 5, .value = 2147483647, .start = -2147483647 - 1, .randomize = true},
          "CLI src.bin - | cat > dst.bin"},
+        // Long unchanged stretches: copied inside the kernel between files, read and written
+        // where it declines, from a pipe.
+        {"--value 61 --step 200000 --slide 9",
+         {.step = 200000, .value = 61, .slide = 9},
+         "CLI src.bin dst.bin"},
+        {"--value 61 --step 200000 --slide 9",
+         {.step = 200000, .value = 61, .slide = 9},
+         "cat src.bin | CLI - dst.bin"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command + " with " + row.options);
