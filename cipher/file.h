@@ -45,9 +45,9 @@ public:
     // and Write then do the work, and report a failure naming the file.
     std::optional<std::size_t> CopyTo(File& dest, std::size_t size);
     // Sets aside room for size more bytes from where writing stands, without changing the
-    // file's size, so that the file system need not find room block by block. Only a hint:
-    // where the system cannot, nothing happens. Cutting the file, even to its own size, gives
-    // back what was set aside past its end.
+    // file's size, where that makes writing faster (tmpfs). Only a hint: elsewhere, or where
+    // the system cannot, nothing happens. Cutting the file, even to its own size, gives back
+    // what was set aside past its end.
     void Reserve(std::int64_t size);
     // Takes the file for this process alone until it is closed; another process that asks
     // meanwhile is refused at once (FileError::IsBusy).
