@@ -6,6 +6,7 @@
 #include <random>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "cipher/block_converter.h"
 #include "test_support.h"
@@ -15,8 +16,8 @@ namespace {
 
 // Converts with the block converter, cutting the bytes into blocks of random sizes.
 Bytes BlockConvert(Bytes bytes, const CipherParams& params, std::int64_t firstPosition,
-                   std::mt19937& random) {
-    const BlockConverter converter(params);
+                   std::mt19937& random, VectorUnit unit = FastestVectorUnit()) {
+    const BlockConverter converter(params, unit);
     std::size_t offset = 0;
     while (offset < bytes.size()) {
         const std::size_t size = std::min<std::size_t>(
@@ -62,8 +63,46 @@ TEST(block_converter, matches_rule_for_random_settings_and_block_splits) {
     for (int round = 0; round < 3000; ++round) {
         const CipherParams params = RandomParams(random);
         const Bytes source = SampleBytes(random() % 1500, random());
-        ASSERT_EQ(BlockConvert(source, params, 1, random), ReferenceConvert(source, params))
-            << Describe(params);
+        const Bytes expected = ReferenceConvert(source, params);
+        // Every set of vector instructions this processor has, not only the one a run picks.
+        for (const auto unit :
+             {VectorUnit::Portable, VectorUnit::Sse2, VectorUnit::Avx2, VectorUnit::Avx512}) {
+            if (IsSupported(unit)) {
+                ASSERT_EQ(BlockConvert(source, params, 1, random, unit), expected)
+                    << Describe(params) << " with vector unit " << static_cast<int>(unit);
+            }
+        }
+    }
+}
+
+// The run copies what UnchangedFrom promises unchanged without looking at it.
+TEST(block_converter, unchanged_stretches_hold_no_changed_byte_and_end_at_a_chosen_one) {
+    const std::uint32_t seed = std::random_device{}();
+    SCOPED_TRACE("random seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    constexpr std::int64_t kLength = 400;
+    for (int round = 0; round < 1000; ++round) {
+        const CipherParams params = RandomParams(random);
+        // masks[p]: what the rule combines position p with; chosen[p]: whether it is chosen.
+        std::vector<std::uint8_t> masks(kLength + 1);
+        std::vector<bool> chosen(kLength + 1);
+        CipherCursor cursor;
+        for (std::int64_t p = 1; p <= kLength; ++p) {
+            chosen[p] = SelectNext(cursor, params);
+            masks[p] = chosen[p] ? MaskFor(params, p) : 0;
+        }
+        const BlockConverter converter(params);
+        for (std::int64_t p = 1; p <= kLength; ++p) {
+            const std::int64_t unchanged = converter.UnchangedFrom(p);
+            ASSERT_GE(unchanged, 0);
+            const std::int64_t end = unchanged > kLength - p ? kLength + 1 : p + unchanged;
+            for (std::int64_t q = p; q < end; ++q) {
+                ASSERT_EQ(masks[q], 0) << Describe(params) << " from " << p << " at " << q;
+            }
+            if (end <= kLength) {
+                ASSERT_TRUE(chosen[end]) << Describe(params) << " from " << p;
+            }
+        }
     }
 }
 

@@ -1,10 +1,14 @@
 // pomuru-cipher-cli run as a user runs it: through a shell, with files, pipes and signals.
 #include <gtest/gtest.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -65,6 +69,14 @@ TEST(cli, converts_like_the_reference_rule_through_files_and_streams) {
         {"--value 2147483647 --start -2147483648 --step 5 --randomize",
          {.step = 5, .value = 2147483647, .start = -2147483647 - 1, .randomize = true},
          "CLI src.bin - | cat > dst.bin"},
+        // Long unchanged stretches: copied inside the kernel between files, read and written
+        // where it declines, from a pipe.
+        {"--value 61 --step 200000 --slide 9",
+         {.step = 200000, .value = 61, .slide = 9},
+         "CLI src.bin dst.bin"},
+        {"--value 61 --step 200000 --slide 9",
+         {.step = 200000, .value = 61, .slide = 9},
+         "cat src.bin | CLI - dst.bin"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command + " with " + row.options);
@@ -138,7 +150,7 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
          "'dst.bin' is being written by another run", "old"},
         {failing + "write=0 " + cli + "src.bin dst.bin", 1,
          "cannot write 'dst.bin': Input/output error", ""},
-        {failing + "write=28,ftruncate@2=5 " + cli + "src.bin dst.bin", 1,
+        {failing + "write=28,ftruncate=5 " + cli + "src.bin dst.bin", 1,
          "cannot write 'dst.bin': No space left on device; 'dst.bin' could not be cut back "
          "either: Input/output error",
          ""},
@@ -159,6 +171,41 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
             EXPECT_FALSE(std::filesystem::exists(work.dir.File("dst.bin")));
         }
     }
+}
+
+// A Workspace on tmpfs, the one file system where the destination's room is set aside before
+// writing; nothing where /dev/shm is no tmpfs.
+std::unique_ptr<Workspace> TmpfsWorkspace() {
+    struct statfs fileSystem {};
+    if (::statfs("/dev/shm", &fileSystem) != 0 || fileSystem.f_type != TMPFS_MAGIC) {
+        return nullptr;
+    }
+    const char* const tmpdir = std::getenv("TMPDIR");
+    const std::string saved = tmpdir != nullptr ? tmpdir : "";
+    ::setenv("TMPDIR", "/dev/shm", 1);
+    auto work = std::make_unique<Workspace>();
+    if (tmpdir != nullptr) {
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
+    return work;
+}
+
+TEST(cli, gives_back_the_room_set_aside_for_the_output_when_a_run_fails) {
+    const auto work = TmpfsWorkspace();
+    if (!work) {
+        GTEST_SKIP() << "no tmpfs at /dev/shm";
+    }
+    // The first write fails, so the run fails with the file as empty as it found it.
+    const Outcome outcome =
+        RunShell(work->dir, "LD_PRELOAD=" + Quote(POMURU_FAIL_CALLS_PATH) +
+                                " POMURU_FAIL=write=0 " + kCli + " --value 1 src.bin dst.bin");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(ReadText(work->dir.File("dst.bin")), "");
+    struct stat info {};
+    ASSERT_EQ(::stat(work->dir.File("dst.bin").c_str(), &info), 0);
+    EXPECT_EQ(info.st_blocks, 0);
 }
 
 TEST(cli, ends_by_a_terminating_signal_with_the_destination_cut_back) {
