@@ -40,18 +40,26 @@ void XorConstantPortable(std::uint8_t* data, std::size_t size, std::uint8_t mask
     }
 }
 
-// The random loops below keep four vectors of 32-bit generator states and narrow them twice
-// with the packing instructions, which interleave 128-bit lanes. Lane e of vector j is given
-// the byte that the packing puts it at, so that the bytes come out in order.
+// The random loops below keep four vectors of 32-bit generator states, in four variables so
+// that they stay in registers whatever the optimisation level, and narrow them twice with the
+// packing instructions, which interleave 128-bit lanes. Lane e of vector j is given the byte
+// that the packing puts it at, so that the bytes come out in order.
 constexpr int kStateVectors = 4;
-
-std::uint32_t LaneOffset(int vector, int lane) {
-    return static_cast<std::uint32_t>(16 * (lane / 4) + 4 * vector + lane % 4);
-}
 
 // States are kept doubled, so that the 15-bit value is a plain shift by 17 with nothing above
 // it, and the pack from 32 to 16 bits never saturates.
 constexpr std::uint32_t kDoubledAdvance = CrtRandom::kMultiplier << 1;
+
+// The first states of every lane, for a first byte whose state is state.
+template <std::size_t kLanes>
+void FillLanes(std::uint32_t (&lanes)[kStateVectors][kLanes], std::uint32_t state) {
+    for (int j = 0; j < kStateVectors; ++j) {
+        for (std::size_t e = 0; e < kLanes; ++e) {
+            const auto offset = static_cast<std::uint32_t>(16 * (e / 4) + 4 * j + e % 4);
+            lanes[j][e] = (state << 1) + offset * kDoubledAdvance;
+        }
+    }
+}
 
 #ifdef POMURU_HAVE_SSE2
 void XorConstantSse2(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
@@ -66,15 +74,12 @@ void XorConstantSse2(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
 
 std::size_t XorRandomSse2(std::uint8_t* data, std::size_t size, std::uint32_t state,
                           SmallDivisor divisor, std::uint8_t valueByte) {
-    constexpr int kLanes = 4;
-    __m128i s[kStateVectors];
-    for (int j = 0; j < kStateVectors; ++j) {
-        alignas(16) std::uint32_t lanes[kLanes];
-        for (int e = 0; e < kLanes; ++e) {
-            lanes[e] = (state << 1) + LaneOffset(j, e) * kDoubledAdvance;
-        }
-        s[j] = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
-    }
+    alignas(16) std::uint32_t lanes[kStateVectors][4];
+    FillLanes(lanes, state);
+    __m128i s0 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[0]));
+    __m128i s1 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[1]));
+    __m128i s2 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[2]));
+    __m128i s3 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[3]));
     const __m128i advance = _mm_set1_epi32(static_cast<int>(16 * kDoubledAdvance));
     const __m128i magic = _mm_set1_epi16(static_cast<short>(divisor.magic));
     const __m128i divisors = _mm_set1_epi16(static_cast<short>(divisor.divisor));
@@ -83,8 +88,8 @@ std::size_t XorRandomSse2(std::uint8_t* data, std::size_t size, std::uint32_t st
     const __m128i value = _mm_set1_epi8(static_cast<char>(valueByte));
     std::size_t done = 0;
     for (; done + 16 <= size; done += 16) {
-        const __m128i nA = _mm_packs_epi32(_mm_srli_epi32(s[0], 17), _mm_srli_epi32(s[1], 17));
-        const __m128i nB = _mm_packs_epi32(_mm_srli_epi32(s[2], 17), _mm_srli_epi32(s[3], 17));
+        const __m128i nA = _mm_packs_epi32(_mm_srli_epi32(s0, 17), _mm_srli_epi32(s1, 17));
+        const __m128i nB = _mm_packs_epi32(_mm_srli_epi32(s2, 17), _mm_srli_epi32(s3, 17));
         const __m128i qA = _mm_srl_epi16(_mm_mulhi_epu16(nA, magic), shift);
         const __m128i qB = _mm_srl_epi16(_mm_mulhi_epu16(nB, magic), shift);
         const __m128i rA = _mm_and_si128(_mm_sub_epi16(nA, _mm_mullo_epi16(qA, divisors)), lowByte);
@@ -92,9 +97,10 @@ std::size_t XorRandomSse2(std::uint8_t* data, std::size_t size, std::uint32_t st
         auto* const p = reinterpret_cast<__m128i*>(data + done);
         const __m128i masks = _mm_xor_si128(_mm_packus_epi16(rA, rB), value);
         _mm_storeu_si128(p, _mm_xor_si128(_mm_loadu_si128(p), masks));
-        for (auto& lane : s) {
-            lane = _mm_add_epi32(lane, advance);
-        }
+        s0 = _mm_add_epi32(s0, advance);
+        s1 = _mm_add_epi32(s1, advance);
+        s2 = _mm_add_epi32(s2, advance);
+        s3 = _mm_add_epi32(s3, advance);
     }
     return done;
 }
@@ -118,15 +124,12 @@ void XorConstantAvx2(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
 POMURU_TARGET("avx2")
 std::size_t XorRandomAvx2(std::uint8_t* data, std::size_t size, std::uint32_t state,
                           SmallDivisor divisor, std::uint8_t valueByte) {
-    constexpr int kLanes = 8;
-    __m256i s[kStateVectors];
-    for (int j = 0; j < kStateVectors; ++j) {
-        alignas(32) std::uint32_t lanes[kLanes];
-        for (int e = 0; e < kLanes; ++e) {
-            lanes[e] = (state << 1) + LaneOffset(j, e) * kDoubledAdvance;
-        }
-        s[j] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
-    }
+    alignas(32) std::uint32_t lanes[kStateVectors][8];
+    FillLanes(lanes, state);
+    __m256i s0 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[0]));
+    __m256i s1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[1]));
+    __m256i s2 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[2]));
+    __m256i s3 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[3]));
     const __m256i advance = _mm256_set1_epi32(static_cast<int>(32 * kDoubledAdvance));
     const __m256i magic = _mm256_set1_epi16(static_cast<short>(divisor.magic));
     const __m256i divisors = _mm256_set1_epi16(static_cast<short>(divisor.divisor));
@@ -135,10 +138,8 @@ std::size_t XorRandomAvx2(std::uint8_t* data, std::size_t size, std::uint32_t st
     const __m256i value = _mm256_set1_epi8(static_cast<char>(valueByte));
     std::size_t done = 0;
     for (; done + 32 <= size; done += 32) {
-        const __m256i nA =
-            _mm256_packs_epi32(_mm256_srli_epi32(s[0], 17), _mm256_srli_epi32(s[1], 17));
-        const __m256i nB =
-            _mm256_packs_epi32(_mm256_srli_epi32(s[2], 17), _mm256_srli_epi32(s[3], 17));
+        const __m256i nA = _mm256_packs_epi32(_mm256_srli_epi32(s0, 17), _mm256_srli_epi32(s1, 17));
+        const __m256i nB = _mm256_packs_epi32(_mm256_srli_epi32(s2, 17), _mm256_srli_epi32(s3, 17));
         const __m256i qA = _mm256_srl_epi16(_mm256_mulhi_epu16(nA, magic), shift);
         const __m256i qB = _mm256_srl_epi16(_mm256_mulhi_epu16(nB, magic), shift);
         const __m256i rA =
@@ -148,9 +149,10 @@ std::size_t XorRandomAvx2(std::uint8_t* data, std::size_t size, std::uint32_t st
         auto* const p = reinterpret_cast<__m256i*>(data + done);
         const __m256i masks = _mm256_xor_si256(_mm256_packus_epi16(rA, rB), value);
         _mm256_storeu_si256(p, _mm256_xor_si256(_mm256_loadu_si256(p), masks));
-        for (auto& lane : s) {
-            lane = _mm256_add_epi32(lane, advance);
-        }
+        s0 = _mm256_add_epi32(s0, advance);
+        s1 = _mm256_add_epi32(s1, advance);
+        s2 = _mm256_add_epi32(s2, advance);
+        s3 = _mm256_add_epi32(s3, advance);
     }
     return done;
 }
@@ -171,15 +173,12 @@ void XorConstantAvx512(std::uint8_t* data, std::size_t size, std::uint8_t mask) 
 POMURU_TARGET("avx512f,avx512bw")
 std::size_t XorRandomAvx512(std::uint8_t* data, std::size_t size, std::uint32_t state,
                             SmallDivisor divisor, std::uint8_t valueByte) {
-    constexpr int kLanes = 16;
-    __m512i s[kStateVectors];
-    for (int j = 0; j < kStateVectors; ++j) {
-        alignas(64) std::uint32_t lanes[kLanes];
-        for (int e = 0; e < kLanes; ++e) {
-            lanes[e] = (state << 1) + LaneOffset(j, e) * kDoubledAdvance;
-        }
-        s[j] = _mm512_load_si512(lanes);
-    }
+    alignas(64) std::uint32_t lanes[kStateVectors][16];
+    FillLanes(lanes, state);
+    __m512i s0 = _mm512_load_si512(lanes[0]);
+    __m512i s1 = _mm512_load_si512(lanes[1]);
+    __m512i s2 = _mm512_load_si512(lanes[2]);
+    __m512i s3 = _mm512_load_si512(lanes[3]);
     const __m512i advance = _mm512_set1_epi32(static_cast<int>(64 * kDoubledAdvance));
     const __m512i magic = _mm512_set1_epi16(static_cast<short>(divisor.magic));
     const __m512i divisors = _mm512_set1_epi16(static_cast<short>(divisor.divisor));
@@ -188,10 +187,8 @@ std::size_t XorRandomAvx512(std::uint8_t* data, std::size_t size, std::uint32_t 
     const __m512i value = _mm512_set1_epi8(static_cast<char>(valueByte));
     std::size_t done = 0;
     for (; done + 64 <= size; done += 64) {
-        const __m512i nA =
-            _mm512_packs_epi32(_mm512_srli_epi32(s[0], 17), _mm512_srli_epi32(s[1], 17));
-        const __m512i nB =
-            _mm512_packs_epi32(_mm512_srli_epi32(s[2], 17), _mm512_srli_epi32(s[3], 17));
+        const __m512i nA = _mm512_packs_epi32(_mm512_srli_epi32(s0, 17), _mm512_srli_epi32(s1, 17));
+        const __m512i nB = _mm512_packs_epi32(_mm512_srli_epi32(s2, 17), _mm512_srli_epi32(s3, 17));
         const __m512i qA = _mm512_srl_epi16(_mm512_mulhi_epu16(nA, magic), shift);
         const __m512i qB = _mm512_srl_epi16(_mm512_mulhi_epu16(nB, magic), shift);
         const __m512i rA =
@@ -200,9 +197,10 @@ std::size_t XorRandomAvx512(std::uint8_t* data, std::size_t size, std::uint32_t 
             _mm512_and_si512(_mm512_sub_epi16(nB, _mm512_mullo_epi16(qB, divisors)), lowByte);
         const __m512i masks = _mm512_xor_si512(_mm512_packus_epi16(rA, rB), value);
         _mm512_storeu_si512(data + done, _mm512_xor_si512(_mm512_loadu_si512(data + done), masks));
-        for (auto& lane : s) {
-            lane = _mm512_add_epi32(lane, advance);
-        }
+        s0 = _mm512_add_epi32(s0, advance);
+        s1 = _mm512_add_epi32(s1, advance);
+        s2 = _mm512_add_epi32(s2, advance);
+        s3 = _mm512_add_epi32(s3, advance);
     }
     return done;
 }
