@@ -25,8 +25,9 @@ ratio = dd's median time / the converter's median time (above 1: the converter i
   --keep-source  keep the sources for the next run (an existing source of the right size is
                  always reused)
 
-Prints one Markdown table per file system. Exits 1 when a target is missed: on tmpfs the
-ratios of the table's target column, on both file systems a peak resident memory of 8 MiB.
+Prints one Markdown table per file system, and how often other work took the CPU from the
+runs. Exits 1 when a target is missed: on tmpfs the ratios of the table's target column, on both
+file systems a peak resident memory of 8 MiB.
 EOF
 }
 
@@ -145,13 +146,13 @@ case_options() {
     echo "${options[$2]/LATE/$((bytes * 15 / 16 + 1))}"
 }
 
-# run_timed OUT CMD...: runs CMD and appends "seconds peak_kib" to OUT; stops the script if CMD
-# fails.
+# run_timed OUT CMD...: runs CMD and appends "seconds peak_kib preemptions" to OUT; stops the
+# script if CMD fails. Preemptions are the times another task took the CPU from CMD.
 run_timed() {
     local out=$1 start end status=0
     shift
     start=$EPOCHREALTIME
-    /usr/bin/time -f %M -o "$out.rss" "$@" || status=$?
+    /usr/bin/time -f '%M %c' -o "$out.rss" "$@" || status=$?
     end=$EPOCHREALTIME
     if ((status != 0)); then
         echo "compare_with_dd.sh: '$*' failed with exit status $status" >&2
@@ -296,17 +297,14 @@ measure_file_system() {
         fi
     done
     echo
+    echo "Preemptions per run, median: dd $(cut -d' ' -f3 "$measure".*.dd | median)," \
+        "converter $(cut -d' ' -f3 "$measure".*.cli | median) (more than a few: other work" \
+        "took the CPU, and the times are noisy)"
+    echo
 }
 
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)," \
     "$(nproc) CPUs, Linux $(uname -r); $(basename "$cli") against $(dd --version | head -n 1)"
-# Other work on the machine makes every time longer and the ratios noisy. The kernel's pressure
-# stall information tells for how long runnable tasks waited for a CPU meanwhile.
-cpu_wait_us() {
-    sed -n 's/^some .*total=\([0-9]*\)$/\1/p' /proc/pressure/cpu 2>/dev/null
-}
-started=$EPOCHREALTIME
-waited_before=$(cpu_wait_us)
 echo "Load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for fs in "${file_systems[@]}"; do
     if [[ $fs == tmpfs ]]; then
@@ -316,9 +314,4 @@ for fs in "${file_systems[@]}"; do
     fi
 done
 echo "Load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
-if [[ -n $waited_before ]]; then
-    awk -v w="$(($(cpu_wait_us) - waited_before))" -v a="$started" -v b="$EPOCHREALTIME" \
-        'BEGIN { printf "Tasks waited for a CPU %.0f %% of the time (%s)\n", w / 1e4 / (b - a),
-                 w / 1e4 / (b - a) < 5 ? "quiet enough" : "other work competed: ratios are noisy" }'
-fi
 exit "$failed"
