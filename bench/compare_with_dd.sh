@@ -15,7 +15,7 @@ ones; the cases take turns in a fresh order each round. Every run writes a new f
 previous output is removed and `sync` has run; the source stays in the page cache.
 ratio = dd's median time / the converter's median time (above 1: the converter is faster).
 
-  --pairs N      pairs per case and file system (default 11, at least 9)
+  --pairs N      pairs per case and file system (default 15, at least 9)
   --size MIB     size of the source (default 1024); less is used, and said, when a folder lacks
                  room for the source and two outputs
   --only FS      only "tmpfs" or only "disk"
@@ -33,7 +33,7 @@ EOF
 
 readonly kRssLimitKiB=$((8 * 1024))
 
-pairs=11
+pairs=15
 size_mib=1024
 only=
 tmpfs_dir=/dev/shm/pomuru-bench
