@@ -11,12 +11,16 @@
 #include <emmintrin.h>
 #define POMURU_HAVE_SSE2 1
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(POMURU_HAVE_SSE2) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // GCC 12 takes the deliberately undefined vectors inside AVX-512 shifts for uninitialised ones.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #define POMURU_HAVE_WIDE_VECTORS 1
 #define POMURU_TARGET(features) __attribute__((target(features)))
 #endif
@@ -40,6 +44,7 @@ void XorConstantPortable(std::uint8_t* data, std::size_t size, std::uint8_t mask
     }
 }
 
+#ifdef POMURU_HAVE_SSE2
 // The random loops below keep four vectors of 32-bit generator states, in four variables so
 // that they stay in registers whatever the optimisation level, and narrow them twice with the
 // packing instructions, which interleave 128-bit lanes. Lane e of vector j is given the byte
@@ -61,7 +66,6 @@ void FillLanes(std::uint32_t (&lanes)[kStateVectors][kLanes], std::uint32_t stat
     }
 }
 
-#ifdef POMURU_HAVE_SSE2
 void XorConstantSse2(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
     const __m128i wide = _mm_set1_epi8(static_cast<char>(mask));
     std::size_t i = 0;
