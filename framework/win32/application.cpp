@@ -1,8 +1,9 @@
 // Start-up on Windows: Japanese system dialogs, the common controls, COM for the file chooser,
 // and the message loop.
+#include <windows.h>
+// After <windows.h>, which they need.
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include <filesystem>
 #include <string>

@@ -1,8 +1,9 @@
 // The file chooser on GetOpenFileNameW and GetSaveFileNameW.
 #include "framework/win32/file_chooser.h"
 
-#include <commdlg.h>
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <commdlg.h>
 
 #include <algorithm>
 
