@@ -67,12 +67,16 @@ private:
     friend bool IsSameFile(const File& file, const std::string& path);
     friend class InterruptCleanup;
 
-    File(int handle, std::string name, bool owned) noexcept
+    // A descriptor on POSIX, a HANDLE on Windows; -1 is no file on both.
+    using NativeHandle = std::intptr_t;
+    static constexpr NativeHandle kNoHandle = -1;
+
+    File(NativeHandle handle, std::string name, bool owned) noexcept
         : handle_(handle), name_(std::move(name)), owned_(owned) {}
     void Release() noexcept;
     [[noreturn]] void Fail(FileOperation operation, int systemError) const;
 
-    int handle_ = -1;
+    NativeHandle handle_ = kNoHandle;
     std::string name_;
     bool owned_ = false;
 };

@@ -54,7 +54,11 @@ std::string Printable(std::string_view text) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "'" + Printable(text) + "'";
+    // Appended rather than "'" + ... + "'", which GCC 12 at -O3 warns about wrongly (-Wrestrict).
+    std::string quoted(1, '\'');
+    quoted += Printable(text);
+    quoted += '\'';
+    return quoted;
 }
 
 FileError::FileError(FileOperation operation, std::string fileName, int systemError, bool isStream)

@@ -8,9 +8,11 @@
 
 namespace pomuru {
 
-// While it lives, a terminating signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT) cuts the destination
-// back to sizeBefore, writes the notice to standard error, and ends the process by the same
-// signal, so that its caller sees the usual status. One at a time.
+// While it lives, an interrupt cuts the destination back to sizeBefore, writes the notice to
+// standard error, and ends the process as the interrupt would have, so that its caller sees the
+// usual status. On POSIX the interrupts are the terminating signals (SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT); on Windows the console's events (Ctrl+C, Ctrl+Break, its window closed, logoff,
+// shutdown), which end the process with STATUS_CONTROL_C_EXIT. One at a time.
 class InterruptCleanup {
 public:
     InterruptCleanup(const File& dest, std::int64_t sizeBefore, const std::string& notice);

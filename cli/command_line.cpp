@@ -31,6 +31,11 @@ std::string OptionName(int id) {
     return found->name != nullptr ? std::string("--") + found->name : std::string("--?");
 }
 
+bool TakesNoArgument(int id) {
+    const auto* found = std::ranges::find(kOptions, id, &option::val);
+    return found->name != nullptr && found->has_arg == no_argument;
+}
+
 std::variant<std::int32_t, UsageError> ParseInteger(int id, std::string_view text) {
     const auto parsed = ParseDecimalInt32(text);
     if (const auto* value = std::get_if<std::int32_t>(&parsed)) {
@@ -123,6 +128,12 @@ std::variant<CommandLine, UsageError> ParseCommandLine(int argc, char* argv[]) {
                 line.mode = CommandLine::Mode::Version;
                 return line;
             case ':':
+                // BSD's getopt_long, which MinGW has, also answers ':' to an argument given to
+                // an option that takes none.
+                if (TakesNoArgument(optopt)) {
+                    return UsageError{"option '" + OptionName(optopt) +
+                                      "' doesn't allow an argument"};
+                }
                 return UsageError{"option '" + OptionName(optopt) + "' requires an argument"};
             default:
                 return BadOption(argc, argv);

@@ -2,18 +2,19 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "cipher/conversion_job.h"
 #include "cipher/file.h"
 #include "cipher/file_error.h"
 #include "cli/command_line.h"
+#include "cli/console.h"
 #include "cli/progress_meter.h"
 
 namespace {
@@ -25,7 +26,10 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 void PrintError(const std::string& message) {
-    std::fputs((std::string(kProgramName) + ": " + message + "\n").c_str(), stderr);
+    const std::string line = std::string(kProgramName) + ": " + message + "\n";
+    if (!WriteConsoleText(StandardStream::Error, line)) {
+        std::fputs(line.c_str(), stderr);
+    }
 }
 
 int ReportUsageError(const std::string& message) {
@@ -44,6 +48,9 @@ bool IsClosedPipe(const FileError& error) {
 }
 
 int PrintToStandardOutput(const std::string& text) {
+    if (WriteConsoleText(StandardStream::Output, text)) {
+        return kExitOk;
+    }
     try {
         File::StandardOutput().Write(
             {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
@@ -65,7 +72,7 @@ File OpenDest(const std::string& operand) {
 }
 
 int Convert(const CommandLine& line) {
-    if (line.dest == kStandardStream && ::isatty(STDOUT_FILENO) == 1) {
+    if (line.dest == kStandardStream && IsTerminal(StandardStream::Output)) {
         return ReportUsageError("refusing to write binary output to a terminal");
     }
     std::optional<ConversionJob> job;
@@ -84,10 +91,10 @@ int Convert(const CommandLine& line) {
     ProgressMeter meter(job->SourceSize().value_or(-1), STDERR_FILENO);
     try {
         // A progress line may stand unfinished on the terminal.
-        const char* const lineBreak = ::isatty(STDERR_FILENO) == 1 ? "\n" : "";
-        job->Run(line.params, &meter,
-                 lineBreak + std::string(kProgramName) + ": interrupted; " +
-                     Mention(line.dest, "standard output") + " is left as it was before\n");
+        std::string notice = IsTerminal(StandardStream::Error) ? "\n" : "";
+        notice += std::string(kProgramName) + ": interrupted; " +
+                  Mention(line.dest, "standard output") + " is left as it was before\n";
+        job->Run(line.params, &meter, notice);
     } catch (const FileError& error) {
         meter.Finish();
         if (!IsClosedPipe(error) || line.dest != kStandardStream) {
@@ -102,12 +109,15 @@ int Convert(const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // A closed pipe and a file size limit then come back from write as EPIPE and EFBIG and are
-    // handled like any other failure, instead of killing the program with DEST half-written.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
+    PrepareStandardStreams();
+    std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
 
-    const auto parsed = ParseCommandLine(argc, argv);
+    const auto parsed = ParseCommandLine(static_cast<int>(arguments.size()), pointers.data());
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         return ReportUsageError(usage->message);
     }

@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing, quietly when all are there.
-# Usage: scripts/install-deps.sh [build|test|ci|bench|docs]   (build is part of every level)
+# Usage: scripts/install-deps.sh [build|test|ci|bench|docs|windows]   (build is part of every level)
+# windows: the MinGW-w64 cross compilers for x86_64 and i686, Wine for both (the 32-bit half needs
+# Debian's i386 architecture), GoogleTest's sources to cross-build, and Xvfb for window tests.
 set -euo pipefail
 
 level=${1:-build}
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-translations-l10n
           fonts-ipafont-gothic fonts-noto-cjk)
+foreign_arch=
 case "$level" in
     build) ;;
     test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
     ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file) ;;
     bench) packages+=(libbenchmark-dev time) ;;
     docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
-    *) echo "usage: $0 [build|test|ci|bench|docs]" >&2; exit 2 ;;
+    windows)
+        packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
+                   wine wine64 wine32:i386 xvfb xauth)
+        foreign_arch=i386 ;;
+    *) echo "usage: $0 [build|test|ci|bench|docs|windows]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -28,6 +35,11 @@ if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || { echo "Run as root, or install sudo, to install: ${missing[*]}" >&2; exit 1; }
     sudo=(sudo)
 fi
+if [ -n "$foreign_arch" ] && ! dpkg --print-foreign-architectures | grep -qx "$foreign_arch"; then
+    "${sudo[@]}" dpkg --add-architecture "$foreign_arch"
+fi
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Another apt run on the machine is waited for rather than failed on.
+apt=(apt-get -o DPkg::Lock::Timeout=600)
+"${sudo[@]}" "${apt[@]}" update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
