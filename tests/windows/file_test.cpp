@@ -1,5 +1,7 @@
 // The file layer on Windows: bytes as they are, UTF-8 names, identity, the lock, 64-bit sizes.
 #include <gtest/gtest.h>
+// For a pipe of the system's own; the code under test keeps <windows.h> to itself.
+#include <windows.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -55,6 +57,22 @@ TEST(win32_file, reads_and_writes_every_byte_as_it_is) {
     EXPECT_EQ(ReadBytes(dir.File("bytes.bin")), bytes);
     File in = File::OpenForReading(dir.File("bytes.bin"));
     EXPECT_EQ(ReadAll(in), bytes);
+}
+
+TEST(win32_file, standard_input_ends_where_a_pipe_is_closed) {
+    // A pipe of Windows' own: the Linux pipes that Wine passes on end differently.
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(writeEnd, "abc", 3, &written, nullptr));
+    ::CloseHandle(writeEnd);
+    const HANDLE saved = ::GetStdHandle(STD_INPUT_HANDLE);
+    ::SetStdHandle(STD_INPUT_HANDLE, readEnd);
+    File in = File::StandardInput();
+    EXPECT_EQ(ReadAll(in), (Bytes{'a', 'b', 'c'}));
+    ::SetStdHandle(STD_INPUT_HANDLE, saved);
+    ::CloseHandle(readEnd);
 }
 
 TEST(win32_file, names_files_in_utf8) {

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the Windows programs with MinGW-w64 and runs every Windows test under Wine.
+# Usage: scripts/test-windows.sh [PRESET]...   (default: windows windows-x86)
+# Installs what is missing (scripts/install-deps.sh windows), builds the Linux command line the
+# tests exchange files with, and keeps Wine's prefix in build/wine. Fails if any preset fails,
+# including an architecture that Wine cannot run on this machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(windows windows-x86)
+jobs=$(nproc)
+
+scripts/install-deps.sh windows
+
+echo "== Linux command line ($SECONDS s) =="
+linux_dir=build/linux-cli
+cmake -S . -B "$linux_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMURU_BUILD_TESTS=OFF \
+    -DPOMURU_BUILD_GUI=OFF >/dev/null
+cmake --build "$linux_dir" -j"$jobs" --target pomuru-cipher-cli >/dev/null
+
+export WINEPREFIX=$PWD/build/wine WINEDEBUG=-all
+# Wine's server is started by the first program (cmake/wine-run.sh) and ended here.
+trap 'wineserver -k 2>/dev/null || true' EXIT
+echo "== Wine prefix $WINEPREFIX ($SECONDS s) =="
+cmake/wine-run.sh win64 cmd /c ver
+
+failed=()
+for preset in "${presets[@]}"; do
+    echo "== $preset ($SECONDS s) =="
+    cmake --preset "$preset" -DPOMURU_LINUX_CLI="$PWD/$linux_dir/cli/pomuru-cipher-cli" >/dev/null
+    cmake --build --preset "$preset" -j"$jobs"
+    ctest --preset "$preset" -j"$jobs" || failed+=("$preset")
+done
+echo "== done ($SECONDS s) =="
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "Windows tests failed: ${failed[*]}" >&2
+    exit 1
+fi
