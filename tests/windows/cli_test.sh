@@ -159,6 +159,13 @@ check "an interrupt is told" is "$(cat slow.err)" "pomuru-cipher-cli: interrupte
 # The console counts as a terminal; the NUL device does not.
 tty_output=$(script -qec "$(printf '%q ' "${wine[@]}" "$exe") in.bin -" /dev/null | tr -d '\r')
 check "binary output to the console is refused" eval '[[ $tty_output == *"refusing to write binary output to a terminal"* ]]'
+# Messages reach the console as the characters they are, whatever its code page (Wine's: 437).
+console_message() {
+    local output
+    output=$(script -qec "$(printf '%q ' "${wine[@]}" "$exe") 無い.bin new.bin" /dev/null)
+    [[ $output == *"cannot open '無い.bin'"* ]]
+}
+check "a message on the console shows a Japanese name" console_message
 # Wine's drive Z: is the root of the Linux file system.
 "${wine[@]}" cmd /c "Z:${exe//\//\\} --value=1 in.bin - > NUL"
 check "binary output to NUL is fine" is "$?" 0
