@@ -9,7 +9,7 @@ CCipherApp theApp;
 
 // Named as the installed desktop entry, by which Wayland desktops find the windows' icon and
 // name. On X11 the window class, the executable's name "pomuru-cipher", does the same through
-// the entry's StartupWMClass.
+// the entry's StartupWMClass. Windows takes the icon from the program file instead.
 CCipherApp::CCipherApp() {
     m_strDesktopFileName = "io.github.pomuru.Cipher";
 }
@@ -23,8 +23,8 @@ const MessageMap& CCipherApp::GetThisMessageMap() {
 }
 
 bool CCipherApp::InitInstance() {
-    // ActiveX hosting and the 3D look of controls have no counterpart here: Qt's widgets are
-    // drawn in the desktop's style.
+    // ActiveX hosting and the 3D look of controls have no counterpart here: the controls are
+    // drawn in the desktop's style (on Windows, the common controls that the manifest names).
     CCipherDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

@@ -7,6 +7,7 @@
 
 #include "cipher/block_converter.h"
 #include "cipher/cipher_params.h"
+#include "cipher/xor_kernels.h"
 
 namespace {
 
@@ -20,13 +21,18 @@ std::vector<std::uint8_t> RandomBlock(std::size_t size) {
     return block;
 }
 
-// state.range(0) is the block size; the position advances as it would through a file, so
-// the randomised path never sees the same seeds twice in a row.
+// state.range(0) is the block size, state.range(1) the vector unit; the position advances as it
+// would through a file, so the randomised path never sees the same seeds twice in a row.
 void ConvertBlocks(benchmark::State& state, std::int32_t step, bool randomize) {
     const auto size = static_cast<std::size_t>(state.range(0));
+    const auto unit = static_cast<pomuru::VectorUnit>(state.range(1));
+    if (!pomuru::IsSupported(unit)) {
+        state.SkipWithError("vector unit not supported here");
+        return;
+    }
     const pomuru::CipherParams params{
         .step = step, .value = 90, .start = 0, .slide = 0, .randomize = randomize};
-    const pomuru::BlockConverter converter(params);
+    const pomuru::BlockConverter converter(params, unit);
     auto block = RandomBlock(size);
     std::int64_t position = 1;
     for (auto _ : state) {
@@ -55,9 +61,27 @@ void RandomEvery7th(benchmark::State& state) {
 constexpr std::int64_t kSmallest = 16 * 1024;
 constexpr std::int64_t kLargest = 4 * 1024 * 1024;
 
+// Every vector unit for consecutive bytes, where they differ; the fastest for strided ones.
+void EveryUnit(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"block", "unit"});
+    for (const auto unit : {pomuru::VectorUnit::Portable, pomuru::VectorUnit::Sse2,
+                            pomuru::VectorUnit::Avx2, pomuru::VectorUnit::Avx512}) {
+        for (std::int64_t size = kSmallest; size <= kLargest; size *= 2) {
+            b->Args({size, static_cast<std::int64_t>(unit)});
+        }
+    }
+}
+
+void FastestUnit(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"block", "unit"});
+    for (std::int64_t size = kSmallest; size <= kLargest; size *= 2) {
+        b->Args({size, static_cast<std::int64_t>(pomuru::FastestVectorUnit())});
+    }
+}
+
 }  // namespace
 
-BENCHMARK(ConstantEveryByte)->RangeMultiplier(2)->Range(kSmallest, kLargest);
-BENCHMARK(ConstantEvery7th)->RangeMultiplier(2)->Range(kSmallest, kLargest);
-BENCHMARK(RandomEveryByte)->RangeMultiplier(2)->Range(kSmallest, kLargest);
-BENCHMARK(RandomEvery7th)->RangeMultiplier(2)->Range(kSmallest, kLargest);
+BENCHMARK(ConstantEveryByte)->Apply(EveryUnit);
+BENCHMARK(ConstantEvery7th)->Apply(FastestUnit);
+BENCHMARK(RandomEveryByte)->Apply(EveryUnit);
+BENCHMARK(RandomEvery7th)->Apply(FastestUnit);

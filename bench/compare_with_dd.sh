@@ -1,48 +1,67 @@
 #!/usr/bin/env bash
-# Times the command-line converter against dd on 1 GiB and checks the speed and memory targets.
+# Times pomuru-cipher-cli against dd on tmpfs and on disk, median against median, and checks the
+# speed and memory targets. Run by hand on a quiet machine; never part of CI or CTest.
 set -euo pipefail
 export LC_ALL=C # EPOCHREALTIME and awk must use a decimal point
 
 usage() {
     cat <<'EOF'
-Usage: compare_with_dd.sh [--keep-source] [--rounds N] [CLI [DATA_DIR]]
+Usage: compare_with_dd.sh [OPTION]... [CLI]
 
-Copies a 1 GiB file of random data with dd (bs=1M) and converts it with CLI, converting every
-byte (the worst case) with and without --randomize. The runs are interleaved over N rounds
-(default 5, or $POMURU_BENCH_ROUNDS) in a fresh order each round, with the page cache warm.
+Copies a file of random data (1 GiB) with `dd bs=128K` and converts it with CLI
+(default: build/release/cli/pomuru-cipher-cli) in several cases, on tmpfs and on disk. Each case
+runs as N pairs, dd and the converter back to back, dd first in odd rounds and second in even
+ones; the cases take turns in a fresh order each round. Every run writes a new file, after the
+previous output is removed and `sync` has run; the source stays in the page cache.
+ratio = dd's median time / the converter's median time (above 1: the converter is faster).
 
-  CLI        the command-line converter (default: build/release/cli/pomuru-cipher-cli)
-  DATA_DIR   folder for the source and the outputs (default: $POMURU_BENCH_DIR, else
-             /tmp/pomuru-bench); needs 2 GiB free. The outputs go next to the source.
-  --keep-source   keep the 1 GiB source for the next run (or set POMURU_BENCH_KEEP_SOURCE=1);
-                  an existing source of the right size is always reused.
+  --pairs N      pairs per case and file system (default 15, at least 9)
+  --size MIB     size of the source (default 1024); less is used, and said, when a folder lacks
+                 room for the source and two outputs
+  --only FS      only "tmpfs" or only "disk"
+  --tmpfs DIR    folder on tmpfs (default /dev/shm/pomuru-bench)
+  --disk DIR     folder on disk (default $POMURU_BENCH_DIR, else /tmp/pomuru-bench)
+  --cases LIST   comma-separated subset of: step1,random,step1000,step64k,step1m,late-start
+  --keep-source  keep the sources for the next run (an existing source of the right size is
+                 always reused)
 
-Fails (exit 1) when the converter runs below 0.75 x dd's speed (0.5 x with --randomize),
-comparing its median time with dd's best, or when its peak resident memory reaches 32 MiB.
+Prints one Markdown table per file system, and how often other work took the CPU from the
+runs. Exits 1 when a target is missed: on tmpfs the ratios of the table's target column, on both
+file systems a peak resident memory of 8 MiB.
 EOF
 }
 
-readonly kSourceBytes=$((1024 * 1024 * 1024))
-readonly kRssLimitKiB=$((32 * 1024))
+readonly kRssLimitKiB=$((8 * 1024))
 
-keep_source=${POMURU_BENCH_KEEP_SOURCE:-0}
-rounds=${POMURU_BENCH_ROUNDS:-5}
+pairs=15
+size_mib=1024
+only=
+tmpfs_dir=/dev/shm/pomuru-bench
+disk_dir=${POMURU_BENCH_DIR:-/tmp/pomuru-bench}
+selected=step1,random,step1000,step64k,step1m,late-start
+keep_source=0
 positional=()
 while (($# > 0)); do
     case $1 in
-    --keep-source) keep_source=1 ;;
-    --rounds)
-        rounds=${2:?--rounds needs a number}
+    --pairs | --size | --only | --tmpfs | --disk | --cases)
+        (($# >= 2)) || {
+            echo "compare_with_dd.sh: $1 needs an argument" >&2
+            exit 2
+        }
+        case $1 in
+        --pairs) pairs=$2 ;;
+        --size) size_mib=$2 ;;
+        --only) only=$2 ;;
+        --tmpfs) tmpfs_dir=$2 ;;
+        --disk) disk_dir=$2 ;;
+        --cases) selected=$2 ;;
+        esac
         shift
         ;;
+    --keep-source) keep_source=1 ;;
     -h | --help)
         usage
         exit 0
-        ;;
-    --)
-        shift
-        positional+=("$@")
-        break
         ;;
     -*)
         echo "compare_with_dd.sh: unknown option $1" >&2
@@ -53,219 +72,246 @@ while (($# > 0)); do
     esac
     shift
 done
-if ! [[ $rounds =~ ^[1-9][0-9]*$ ]]; then
-    echo "compare_with_dd.sh: --rounds must be a positive number, not '$rounds'" >&2
+if ! [[ $pairs =~ ^[0-9]+$ ]] || ((pairs < 9)); then
+    echo "compare_with_dd.sh: --pairs must be 9 or more, not '$pairs'" >&2
     exit 2
 fi
+if ! [[ $size_mib =~ ^[1-9][0-9]*$ ]]; then
+    echo "compare_with_dd.sh: --size must be a positive number of MiB, not '$size_mib'" >&2
+    exit 2
+fi
+case $only in
+"") file_systems=(tmpfs disk) ;;
+tmpfs | disk) file_systems=("$only") ;;
+*)
+    echo "compare_with_dd.sh: --only takes tmpfs or disk, not '$only'" >&2
+    exit 2
+    ;;
+esac
 
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cli=${positional[0]:-$repo_root/build/release/cli/pomuru-cipher-cli}
-data_dir=${positional[1]:-${POMURU_BENCH_DIR:-/tmp/pomuru-bench}}
-
 if [[ ! -x $cli ]]; then
     echo "compare_with_dd.sh: $cli is not an executable; build it first:" >&2
     echo "  cmake --preset release && cmake --build --preset release" >&2
     exit 2
 fi
-mkdir -p "$data_dir"
-# Distinct names, so that a shared folder such as /tmp loses nothing of its own.
-source_file=$data_dir/pomuru-bench-source.bin
-dest_file=$data_dir/pomuru-bench-dest.bin
-measure_file=$data_dir/pomuru-bench-measure.txt
-
-# shellcheck disable=SC2317  # only called from the trap
-cleanup() {
-    rm -f "$dest_file" "$measure_file" "$measure_file.rss" "$source_file.part"
-    if [[ $keep_source != 1 ]]; then
-        rm -f "$source_file"
-    fi
-}
-trap cleanup EXIT
-
-# Peak memory comes from GNU time when installed, else from the child's VmHWM sampled by a small
-# Python wrapper (getrusage there would count Python's own memory, inherited until the exec).
-# Either way the wrapper is the same for dd and the converter.
-if [[ -x /usr/bin/time ]]; then
-    peak_rss_tool="GNU time"
-    # run_measured OUT CMD...: runs CMD and writes "seconds peak_kib" to OUT.
-    run_measured() {
-        local out=$1 start end status=0
-        shift
-        start=$EPOCHREALTIME
-        /usr/bin/time -f %M -o "$out.rss" "$@" || status=$?
-        end=$EPOCHREALTIME
-        printf '%s %s\n' "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" \
-            "$(tail -n 1 "$out.rss")" >"$out"
-        rm -f "$out.rss"
-        return "$status"
-    }
-elif command -v python3 >/dev/null; then
-    peak_rss_tool="VmHWM sampled every 2 ms"
-    run_measured() {
-        python3 - "$@" <<'EOF'
-import subprocess, sys, threading, time
-out, command = sys.argv[1], sys.argv[2:]
-peak = 0
-def sample(child):
-    global peak
-    while child.poll() is None:
-        try:
-            with open(f"/proc/{child.pid}/status") as status:
-                for line in status:
-                    if line.startswith("VmHWM:"):
-                        peak = max(peak, int(line.split()[1]))
-        except OSError:
-            pass
-        time.sleep(0.002)
-start = time.perf_counter()
-child = subprocess.Popen(command)
-sampler = threading.Thread(target=sample, args=(child,))
-sampler.start()
-code = child.wait()
-seconds = time.perf_counter() - start
-sampler.join()
-with open(out, "w") as f:
-    f.write(f"{seconds} {peak}\n")
-sys.exit(code)
-EOF
-    }
-else
-    echo "compare_with_dd.sh: needs /usr/bin/time (Debian package 'time') or python3" >&2
+if [[ ! -x /usr/bin/time ]]; then
+    echo "compare_with_dd.sh: needs GNU time (/usr/bin/time): scripts/install-deps.sh bench" >&2
     exit 2
 fi
 
-# The source: random data, so that nothing compresses or repeats; made once and reused.
-if [[ -f $source_file && $(stat -c %s "$source_file") -eq $kSourceBytes ]]; then
-    echo "Reusing $source_file"
-else
-    free_kib=$(df -Pk "$data_dir" | awk 'NR == 2 { print $4 }')
-    if ((free_kib < 2 * kSourceBytes / 1024 + 65536)); then
-        echo "compare_with_dd.sh: $data_dir needs 2 GiB free, has $((free_kib / 1024)) MiB" >&2
-        exit 2
-    fi
-    echo "Writing 1 GiB of random data to $source_file ..."
-    dd if=/dev/urandom of="$source_file.part" bs=1M count=1024 iflag=fullblock status=none
-    mv "$source_file.part" "$source_file"
-fi
-# Warm the page cache so that every run reads from memory, the first one included.
-cat "$source_file" >/dev/null
-
-readonly modes=(dd constant randomized)
-declare -A label=(
-    [dd]="dd bs=1M"
-    [constant]="cli --value 90 --step 1"
-    [randomized]="cli --value 90 --step 1 --randomize"
+# The cases: converter options (LATE stands for the position from which the last 16th of the
+# source is converted) and the least ratio to dd that the converter must reach on tmpfs.
+declare -A options=(
+    [step1]="--value 90 --step 1"
+    [random]="--value 90 --step 1 --randomize"
+    [step1000]="--value 90 --step 1000"
+    [step64k]="--value 90 --step 65536"
+    [step1m]="--value 90 --step 1048576"
+    [late-start]="--value 90 --step 1 --start LATE"
 )
-declare -A target=([dd]="" [constant]=0.75 [randomized]=0.5)
-declare -A times=() peaks=()
-
-run_mode() {
-    case $1 in
-    dd) run_measured "$measure_file" dd if="$source_file" of="$dest_file" bs=1M status=none ;;
-    constant) run_measured "$measure_file" "$cli" --value 90 --step 1 "$source_file" "$dest_file" ;;
-    randomized)
-        run_measured "$measure_file" "$cli" --value 90 --step 1 --randomize \
-            "$source_file" "$dest_file"
-        ;;
-    esac
-}
-
-# Runs one mode and checks what it wrote; stops the script when either goes wrong.
-run_and_check() {
-    local mode=$1 status=0 size differing
-    run_mode "$mode" || status=$?
-    if ((status != 0)); then
-        echo "compare_with_dd.sh: ${label[$mode]} failed with exit status $status" >&2
-        exit 1
-    fi
-    size=$(stat -c %s "$dest_file")
-    if ((size != kSourceBytes)); then
-        echo "compare_with_dd.sh: ${label[$mode]} wrote $size bytes, not $kSourceBytes" >&2
-        exit 1
-    fi
-    # Catches a converter that leaves bytes alone: with value 90 and step 1 every byte
-    # changes, whatever the random part adds (90 ^ (r % 90) is never 0).
-    differing=$(cmp -l -n 65536 "$source_file" "$dest_file" | wc -l || true)
-    local expected=65536
-    if [[ $mode == dd ]]; then
-        expected=0
-    fi
-    if ((differing != expected)); then
-        echo "compare_with_dd.sh: ${label[$mode]} changed $differing of the first 65536 bytes," \
-            "expected $expected" >&2
-        exit 1
-    fi
-}
-
-# One untimed pass: the first runs after a pause are slow on virtual machines whose host
-# reclaims idle guest memory, and a broken converter fails here before any timing.
-for mode in "${modes[@]}"; do
-    rm -f "$dest_file"
-    run_and_check "$mode"
+declare -A target=([step1]=0.95 [random]=0.85 [step1000]=1.0 [step64k]=1.0 [step1m]=1.05
+    [late-start]=1.05)
+readonly all_cases=(step1 random step1000 step64k step1m late-start)
+cases=()
+IFS=, read -r -a wanted <<<"$selected"
+for name in "${wanted[@]}"; do
+    [[ -n ${options[$name]:-} ]] || {
+        echo "compare_with_dd.sh: unknown case '$name'" >&2
+        exit 2
+    }
+done
+for name in "${all_cases[@]}"; do
+    [[ ,$selected, == *,$name,* ]] && cases+=("$name")
 done
 
-echo "Timing $rounds rounds of: ${label[dd]}; ${label[constant]}; ${label[randomized]}"
-for ((round = 0; round < rounds; ++round)); do
-    line="round $((round + 1))/$rounds:"
-    # A fresh order each round keeps any effect of the run before from always hitting one mode.
-    mapfile -t order < <(printf '%s\n' "${modes[@]}" | shuf)
-    for mode in "${order[@]}"; do
-        # Every run writes a new file with no dirty pages left over from the run before.
-        rm -f "$dest_file"
-        sync
-        run_and_check "$mode"
-        read -r seconds peak_kib <"$measure_file"
-        times[$mode]+="$seconds "
-        if [[ -z ${peaks[$mode]:-} ]] || ((peak_kib > peaks[$mode])); then
-            peaks[$mode]=$peak_kib
+# The folders used so far; every file the script makes there starts with pomuru-bench-.
+used_dirs=()
+# shellcheck disable=SC2317  # only called from the trap
+cleanup() {
+    local dir
+    for dir in "${used_dirs[@]}"; do
+        rm -f "$dir"/pomuru-bench-{dest.bin,other.bin,source.bin.part} "$dir"/pomuru-bench-times.*
+        if ((keep_source == 0)); then
+            rm -f "$dir/pomuru-bench-source.bin"
         fi
-        line+=$(printf ' %s %.3f s;' "$mode" "$seconds")
     done
-    echo "$line"
-done
-rm -f "$dest_file"
+}
+trap cleanup EXIT
+
+# Options of a case for a source of bytes bytes.
+case_options() {
+    local bytes=$1
+    echo "${options[$2]/LATE/$((bytes * 15 / 16 + 1))}"
+}
+
+# run_timed OUT CMD...: runs CMD and appends "seconds peak_kib preemptions" to OUT; stops the
+# script if CMD fails. Preemptions are the times another task took the CPU from CMD.
+run_timed() {
+    local out=$1 start end status=0
+    shift
+    start=$EPOCHREALTIME
+    /usr/bin/time -f '%M %c' -o "$out.rss" "$@" || status=$?
+    end=$EPOCHREALTIME
+    if ((status != 0)); then
+        echo "compare_with_dd.sh: '$*' failed with exit status $status" >&2
+        exit 1
+    fi
+    printf '%s %s\n' "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" \
+        "$(tail -n 1 "$out.rss")" >>"$out"
+}
 
 median() {
-    tr ' ' '\n' <<<"$1" | awk 'NF' | sort -g |
-        awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-best() {
-    tr ' ' '\n' <<<"$1" | awk 'NF' | sort -g | head -n 1
+# Checks one case before timing it: the output has the source's length, differs from it, equals
+# the output of the plain read-and-write path (through pipes), and converts back to the source.
+check_case() {
+    local dir=$1 bytes=$2 name=$3 source=$1/pomuru-bench-source.bin
+    local dest=$dir/pomuru-bench-dest.bin other=$dir/pomuru-bench-other.bin
+    local -a opts
+    read -r -a opts <<<"$(case_options "$bytes" "$name")"
+    rm -f "$dest" "$other"
+    "$cli" "${opts[@]}" "$source" "$dest"
+    if (($(stat -c %s "$dest") != bytes)) || cmp -s "$source" "$dest"; then
+        echo "compare_with_dd.sh: $name: wrong length, or nothing converted" >&2
+        exit 1
+    fi
+    "$cli" "${opts[@]}" - - <"$source" | cat >"$other"
+    if ! cmp -s "$dest" "$other"; then
+        echo "compare_with_dd.sh: $name: file and pipe conversions differ" >&2
+        exit 1
+    fi
+    rm -f "$other"
+    "$cli" "${opts[@]}" "$dest" "$other"
+    if ! cmp -s "$source" "$other"; then
+        echo "compare_with_dd.sh: $name: converting twice does not restore the source" >&2
+        exit 1
+    fi
+    rm -f "$dest" "$other"
 }
 
-# The converter's typical run against dd's best: on a shared or virtual machine a slow round of
-# dd (large writes suffer most) must not flatter the converter.
-echo
-echo "Source: 1 GiB on $(df -PT "$data_dir" | awk 'NR == 2 { print $2 }'), page cache warm," \
-    "$rounds rounds. MB/s from the median; cli/dd = best dd / median cli." \
-    "Peak RSS by $peak_rss_tool, highest of the rounds."
-printf '%-38s %9s %7s %9s %7s %7s %13s\n' mode "median s" "best s" "MB/s" "cli/dd" target \
-    "peak RSS MiB"
-dd_best=$(best "${times[dd]}")
+# Measures every case on one file system and prints its table; sets failed when a target is
+# missed.
 failed=0
-for mode in "${modes[@]}"; do
-    m=$(median "${times[$mode]}")
-    mbps=$(awk -v s="$m" -v b="$kSourceBytes" 'BEGIN { printf "%.0f", b / s / 1e6 }')
-    ratio=$(awk -v d="$dd_best" -v s="$m" 'BEGIN { print d / s }')
-    rss=$(awk -v k="${peaks[$mode]}" 'BEGIN { printf "%.1f", k / 1024 }')
-    shown_ratio=$(printf '%.2f' "$ratio")
-    if [[ $mode == dd ]]; then
-        shown_ratio=-
+measure_file_system() {
+    local fs=$1 dir=$2
+    mkdir -p "$dir"
+    used_dirs+=("$dir")
+    local source=$dir/pomuru-bench-source.bin dest=$dir/pomuru-bench-dest.bin
+    local other=$dir/pomuru-bench-other.bin measure=$dir/pomuru-bench-times
+
+    # Room for the source and two outputs, and a little to spare.
+    local bytes=$((size_mib * 1024 * 1024)) existing=0 free_kib fitting_mib
+    [[ -f $source ]] && existing=$(stat -c %s "$source")
+    rm -f "$dest" "$other"
+    free_kib=$(($(df -Pk "$dir" | awk 'NR == 2 { print $4 }') + existing / 1024))
+    fitting_mib=$(((free_kib / 1024 - 64) / 3))
+    if ((fitting_mib < size_mib)); then
+        if ((fitting_mib < 64)); then
+            echo "compare_with_dd.sh: $dir has room for less than 3 x 64 MiB" >&2
+            exit 2
+        fi
+        echo "Note: $dir has room for a source of $fitting_mib MiB only (and two outputs);" \
+            "measuring with that instead of $size_mib MiB."
+        bytes=$((fitting_mib * 1024 * 1024))
     fi
-    printf '%-38s %9.3f %7.3f %9s %7s %7s %13s\n' "${label[$mode]}" "$m" \
-        "$(best "${times[$mode]}")" "$mbps" "$shown_ratio" "${target[$mode]:--}" "$rss"
-    if [[ $mode == dd ]]; then
-        continue
+    if ((existing != bytes)); then
+        echo "Writing $((bytes / 1048576)) MiB of random data to $source ..."
+        head -c "$bytes" /dev/urandom >"$source.part"
+        mv "$source.part" "$source"
     fi
-    if awk -v r="$ratio" -v t="${target[$mode]}" 'BEGIN { exit !(r < t) }'; then
-        printf 'FAIL: %s runs at %.2f x dd, target %s\n' "${label[$mode]}" "$ratio" \
-            "${target[$mode]}" >&2
-        failed=1
-    fi
-    if ((peaks[$mode] >= kRssLimitKiB)); then
-        echo "FAIL: ${label[$mode]} peaked at $rss MiB resident, limit 32 MiB" >&2
-        failed=1
+    cat "$source" >/dev/null
+
+    local fs_type
+    fs_type=$(df -PT "$dir" | awk 'NR == 2 { print $2 }')
+    echo "Checking the outputs on $fs_type ($dir) ..."
+    for name in "${cases[@]}"; do
+        check_case "$dir" "$bytes" "$name"
+    done
+
+    rm -f "$measure".*
+    local round name
+    for ((round = 1; round <= pairs; ++round)); do
+        printf 'pair %d/%d on %s:' "$round" "$pairs" "$fs_type"
+        for name in $(printf '%s\n' "${cases[@]}" | shuf); do
+            local -a opts
+            read -r -a opts <<<"$(case_options "$bytes" "$name")"
+            # A source evicted from the page cache would be read from disk by one run only.
+            if [[ $fs == disk ]]; then
+                cat "$source" >/dev/null
+            fi
+            local order=(dd cli) run
+            if ((round % 2 == 0)); then
+                order=(cli dd)
+            fi
+            for run in "${order[@]}"; do
+                rm -f "$dest"
+                sync
+                if [[ $run == dd ]]; then
+                    run_timed "$measure.$name.dd" dd if="$source" of="$dest" bs=128K status=none
+                else
+                    run_timed "$measure.$name.cli" "$cli" "${opts[@]}" "$source" "$dest"
+                fi
+                if (($(stat -c %s "$dest") != bytes)); then
+                    echo "compare_with_dd.sh: $run ($name) wrote the wrong length" >&2
+                    exit 1
+                fi
+            done
+            printf ' %s' "$name"
+        done
+        echo
+    done
+    rm -f "$dest"
+
+    echo
+    echo "### $fs_type ($dir): $((bytes / 1048576)) MiB source, $pairs pairs"
+    echo
+    echo "| case | dd median s | tool median s | MB/s | ratio | target | peak RSS |"
+    echo "|---|---|---|---:|---:|---|---:|"
+    local dd_median cli_median ratio peak shown_target
+    for name in "${cases[@]}"; do
+        dd_median=$(cut -d' ' -f1 "$measure.$name.dd" | median)
+        cli_median=$(cut -d' ' -f1 "$measure.$name.cli" | median)
+        ratio=$(awk -v d="$dd_median" -v c="$cli_median" 'BEGIN { print d / c }')
+        peak=$(cut -d' ' -f2 "$measure.$name.cli" | sort -g | tail -n 1)
+        shown_target=–
+        if [[ $fs == tmpfs ]]; then
+            shown_target="≥ ${target[$name]}"
+        fi
+        # shellcheck disable=SC2016  # the backquotes are Markdown
+        printf '| `%s` | %.3f | %.3f | %.0f | %.2f | %s | %.1f MiB |\n' \
+            "$(case_options "$bytes" "$name")" "$dd_median" "$cli_median" \
+            "$(awk -v b="$bytes" -v s="$cli_median" 'BEGIN { print b / s / 1e6 }')" "$ratio" \
+            "$shown_target" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
+        if [[ $fs == tmpfs ]] && awk -v r="$ratio" -v t="${target[$name]}" 'BEGIN { exit !(r < t) }'; then
+            printf 'FAIL: %s runs at %.3f x dd'"'"'s speed, target %s\n' "$name" "$ratio" \
+                "${target[$name]}" >&2
+            failed=1
+        fi
+        if ((peak >= kRssLimitKiB)); then
+            echo "FAIL: $name peaked at $peak KiB resident, limit $kRssLimitKiB KiB" >&2
+            failed=1
+        fi
+    done
+    echo
+    echo "Preemptions per run, median: dd $(cut -d' ' -f3 "$measure".*.dd | median)," \
+        "converter $(cut -d' ' -f3 "$measure".*.cli | median) (more than a few: other work" \
+        "took the CPU, and the times are noisy)"
+    echo
+}
+
+echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)," \
+    "$(nproc) CPUs, Linux $(uname -r); $(basename "$cli") against $(dd --version | head -n 1)"
+echo "Load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+for fs in "${file_systems[@]}"; do
+    if [[ $fs == tmpfs ]]; then
+        measure_file_system tmpfs "$tmpfs_dir"
+    else
+        measure_file_system disk "$disk_dir"
     fi
 done
+echo "Load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 exit "$failed"

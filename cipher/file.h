@@ -38,6 +38,17 @@ public:
     std::size_t Read(std::span<std::uint8_t> buffer);
     // Writes every byte.
     void Write(std::span<const std::uint8_t> data);
+    // Copies up to size bytes from this file to dest inside the kernel, from and to where each
+    // stands, and returns how many: 0 at the end of this file, and where the kernel copies
+    // nothing (some special files). Nothing when the system cannot copy between the two (a
+    // pipe, another file system, a destination opened for appending) or the copy fails: Read
+    // and Write then do the work, and report a failure naming the file.
+    std::optional<std::size_t> CopyTo(File& dest, std::size_t size);
+    // Sets aside room for size more bytes from where writing stands, without changing the
+    // file's size, where that makes writing faster (tmpfs). Only a hint: elsewhere, or where
+    // the system cannot, nothing happens. Cutting the file, even to its own size, gives back
+    // what was set aside past its end.
+    void Reserve(std::int64_t size);
     // Takes the file for this process alone until it is closed; another process that asks
     // meanwhile is refused at once (FileError::IsBusy).
     void LockExclusively();

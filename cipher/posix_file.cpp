@@ -3,6 +3,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 
 #include <cerrno>
 #include <utility>
@@ -103,6 +107,39 @@ void File::Write(std::span<const std::uint8_t> data) {
         }
         data = data.subspan(static_cast<std::size_t>(n));
     }
+}
+
+std::optional<std::size_t> File::CopyTo(File& dest, std::size_t size) {
+#ifdef __linux__
+    for (;;) {
+        const ssize_t n = ::copy_file_range(handle_, nullptr, dest.handle_, nullptr, size, 0);
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
+        }
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+#else
+    return std::nullopt;
+#endif
+}
+
+void File::Reserve(std::int64_t size) {
+#ifdef __linux__
+    // Only tmpfs gains: there the pages come in one call instead of one write at a time. On
+    // ext4 the room set aside is unwritten extents, and buffered writes into them need buffer
+    // heads for every block, which made a 1 GiB run twice as slow.
+    struct statfs fileSystem {};
+    if (::fstatfs(handle_, &fileSystem) != 0 || fileSystem.f_type != TMPFS_MAGIC) {
+        return;
+    }
+    const off_t from = ::lseek(handle_, 0, SEEK_CUR);
+    if (from >= 0 && size > 0) {
+        [[maybe_unused]] const int ignored =
+            ::fallocate(handle_, FALLOC_FL_KEEP_SIZE, from, static_cast<off_t>(size));
+    }
+#endif
 }
 
 void File::LockExclusively() {

@@ -251,6 +251,14 @@ void File::Truncate(std::int64_t size) {
     ::SetFilePointerEx(handle, position, nullptr, FILE_BEGIN);
 }
 
+// Windows has no copy between two open handles inside the kernel: reading and writing do it.
+std::optional<std::size_t> File::CopyTo(File&, std::size_t) {
+    return std::nullopt;
+}
+
+// Only a hint, and one that helps only on Linux's tmpfs.
+void File::Reserve(std::int64_t) {}
+
 std::optional<std::int64_t> File::RegularFileSize() const {
     const HANDLE handle = AsHandle(handle_);
     // FILE_TYPE_UNKNOWN is a failure only when an error comes with it.

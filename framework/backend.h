@@ -1,9 +1,10 @@
 // What the framework needs of the window system: the one interface a backend folder implements.
 #pragma once
 
-// Each backend folder (framework/qt/) defines everything declared here, and the build links
-// exactly one. This header names no framework constants (IDOK, MF_STRING …) and no class-library
-// names, so that a backend source can include it together with the platform's own headers.
+// Each backend folder (framework/qt/, framework/win32/) defines everything declared here, and the
+// build links exactly one. This header names no framework constants (IDOK, MF_STRING …) and no
+// class-library names, so that a backend source can include it together with the platform's own
+// headers.
 
 #include <cstdint>
 #include <functional>
@@ -44,6 +45,9 @@ using IconPtr = std::shared_ptr<const IconImage>;
 
 // The icon made of these image files (PNG), one per size; nullptr when none of them decodes.
 IconPtr IconFromPngs(std::span<const std::span<const std::uint8_t>> images);
+// The icon of that resource id in the program file itself, where the platform's program files
+// carry icons (a Windows icon group with all its sizes); nullptr when it has none.
+IconPtr IconFromProgramFile(unsigned resourceId);
 
 // ---- Dialog windows ----
 

@@ -32,8 +32,10 @@ const char* ReasonFor(int osError) {
             return "シンボリックリンクの階層が深すぎます。";
         case EFBIG:
             return "ファイルが大きすぎます。";
+#ifdef EDQUOT
         case EDQUOT:
             return "ディスクの使用量の上限を超えました。";
+#endif
         case EMFILE:
             return "開いているファイルが多すぎます。";
         default:

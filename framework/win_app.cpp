@@ -1,6 +1,8 @@
 // The application object and the process-wide look-ups that lead to it.
 #include "framework/win_app.h"
 
+#include <utility>
+
 #include "framework/backend.h"
 #include "framework/message_box.h"
 #include "framework/resource_module.h"
@@ -48,6 +50,9 @@ int CWinApp::ExitInstance() {
 HICON CWinApp::LoadIcon(unsigned id) const {
     if (m_pResources == nullptr) {
         return {};
+    }
+    if (afx_backend::IconPtr own = afx_backend::IconFromProgramFile(id)) {
+        return HICON(std::move(own));
     }
     return HICON(afx_backend::IconFromPngs(m_pResources->FindIcon(id)));
 }

@@ -1,25 +1,25 @@
-// The texts of the version record.
+// The texts of the version record, as res/CMakeLists.txt states them.
 #include "res/version_info.h"
 
-#include "product.h"
+#include "version_record.h"
 
 const VersionInfo& ProgramVersion() {
     static constexpr VersionInfo version{
-        .fileVersion = {1, 0, 0, 1},
-        .productVersion = {1, 0, 0, 1},
-        .language = "041104b0",
-        .companyName = POMURU_AUTHORS,
-        .fileDescription = POMURU_PRODUCT_NAME,
-        .fileVersionText = POMURU_VERSION,
-        .internalName = POMURU_PRODUCT_NAME,
-        .legalCopyright = "Copyright (c) " POMURU_COPYRIGHT_YEAR " " POMURU_AUTHORS,
-        .legalTrademarks = "",
-        .originalFilename = POMURU_PRODUCT_NAME ".EXE",
-        .productName = POMURU_PRODUCT_NAME,
-        .productVersionText = "1, 0, 0, 1",
-        .privateBuild = "",
-        .specialBuild = "",
-        .comments = "作者 " POMURU_AUTHORS,
+        .fileVersion = {POMURU_RECORD_FILE_VERSION},
+        .productVersion = {POMURU_RECORD_PRODUCT_VERSION},
+        .language = POMURU_RECORD_LANGUAGE,
+        .companyName = POMURU_RECORD_COMPANY_NAME,
+        .fileDescription = POMURU_RECORD_FILE_DESCRIPTION,
+        .fileVersionText = POMURU_RECORD_FILE_VERSION_TEXT,
+        .internalName = POMURU_RECORD_INTERNAL_NAME,
+        .legalCopyright = POMURU_RECORD_LEGAL_COPYRIGHT,
+        .legalTrademarks = POMURU_RECORD_LEGAL_TRADEMARKS,
+        .originalFilename = POMURU_RECORD_ORIGINAL_FILENAME,
+        .productName = POMURU_RECORD_PRODUCT_NAME,
+        .productVersionText = POMURU_RECORD_PRODUCT_VERSION_TEXT,
+        .privateBuild = POMURU_RECORD_PRIVATE_BUILD,
+        .specialBuild = POMURU_RECORD_SPECIAL_BUILD,
+        .comments = POMURU_RECORD_COMMENTS,
     };
     return version;
 }

@@ -1,39 +1,32 @@
 // The run behind the run button, against a host that records every call.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cipher/conversion_run.h"
 #include "cipher/status_captions.h"
-#include "reference_rule.h"
-#include "temp_dir.h"
+#include "test_support.h"
 
-namespace pomuru {
+namespace pomuru::test {
 namespace {
 
-using test::ReadBytes;
-using test::ReferenceConvert;
-using test::SampleBytes;
-using test::TempDir;
-using test::WriteBytes;
+using Calls = std::vector<std::string>;
 
+// Records the host operations in order: captions by their text, failures by their message.
 class RecordingHost final : public ConversionHost {
 public:
     ConversionFields fields;
-    // What the boxes hold; a read-back copies it into the fields.
-    ConversionFields boxes;
-    bool randomize = false;
+    ConversionFields boxes;  // what the boxes hold; a read-back copies it into the fields
     bool numbersValid = true;
-    std::vector<std::string> calls;
-    std::vector<std::string> titles;
-    std::vector<FileError> failures;
+    Calls calls;
 
+    RecordingHost(const std::string& source, const std::string& dest)
+        : fields{source, dest}, boxes{source, dest} {}
     ConversionFields Fields() const override { return fields; }
     void ReadBack() override {
         calls.push_back("ReadBack");
@@ -43,199 +36,110 @@ public:
         calls.push_back("Redisplay");
         boxes = fields;
     }
-    void SetStatusTitle(const std::string& text) override {
-        calls.push_back("Title");
-        titles.push_back(text);
-    }
-    bool IsRandomizeChecked() const override { return randomize; }
+    void SetStatusTitle(const std::string& text) override { calls.push_back(text); }
+    bool IsRandomizeChecked() const override { return true; }
     bool CheckNumbers() override {
         calls.push_back("CheckNumbers");
         return numbersValid;
     }
     void ReportFailure(const FileError& error) override {
-        calls.push_back("ReportFailure");
-        failures.push_back(error);
-    }
-
-    void SetPaths(const std::string& source, const std::string& dest) {
-        fields.source = boxes.source = source;
-        fields.dest = boxes.dest = dest;
+        calls.push_back("ReportFailure: " + std::string(error.what()));
     }
 };
 
-const std::vector<std::string> kCaptionsOfAShortRun = {kRunningCaption, kWaitCaption,
-                                                       kWaitElsewhereCaption, kDialogCaption};
-
 TEST(conversion_run, converts_with_the_numbers_read_back_and_shows_captions_in_order) {
-    TempDir dir;
-    const auto source = SampleBytes(300'000, 1);
-    WriteBytes(dir.File("in"), source);
-    RecordingHost host;
-    host.SetPaths(dir.File("in"), dir.File("out"));
-    // Typed into the boxes after the last read-back: the run must use these.
-    host.boxes.step = 3;
-    host.boxes.value = -77;
-    host.boxes.start = 10;
-    host.boxes.slide = 4;
-    host.randomize = true;
+    for (const std::size_t size : {300'000, 0}) {
+        SCOPED_TRACE(size);
+        TempDir dir;
+        const Bytes source = SampleBytes(size, 1);
+        WriteBytes(dir.File("in"), source);
+        RecordingHost host(dir.File("in"), dir.File("out"));
+        // Typed into the boxes after the last read-back: the run must use these.
+        host.boxes = {dir.File("in"), dir.File("out"), 3, -77, 10, 4};
 
-    ConvertFile(host);
+        ConvertFile(host);
 
-    EXPECT_EQ(ReadBytes(dir.File("out")),
-              ReferenceConvert(source, CipherParams{3, -77, 10, 4, true}));
-    EXPECT_EQ(host.titles, kCaptionsOfAShortRun);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"CheckNumbers", "Title", "ReadBack",
-                                                    "Redisplay", "Title", "Title", "Title"}));
-    EXPECT_TRUE(host.failures.empty());
-}
-
-TEST(conversion_run, empty_source_gives_empty_destination_and_every_caption) {
-    TempDir dir;
-    WriteBytes(dir.File("in"), {});
-    RecordingHost host;
-    host.SetPaths(dir.File("in"), dir.File("out"));
-    ConvertFile(host);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("out")));
-    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 0u);
-    EXPECT_EQ(host.titles, kCaptionsOfAShortRun);
-}
-
-TEST(conversion_run, wait_captions_alternate_rather_than_follow_every_byte) {
-    TempDir dir;
-    WriteBytes(dir.File("in"), SampleBytes(8 << 20, 2));
-    RecordingHost host;
-    host.SetPaths(dir.File("in"), dir.File("out"));
-    host.boxes.value = 1;
-    ConvertFile(host);
-    ASSERT_GE(host.titles.size(), 4u);
-    EXPECT_LT(host.titles.size(), 1000u);
-    EXPECT_EQ(host.titles.front(), kRunningCaption);
-    EXPECT_EQ(host.titles.back(), kDialogCaption);
-    for (std::size_t i = 1; i + 1 < host.titles.size(); ++i) {
-        EXPECT_EQ(host.titles[i], i % 2 == 1 ? kWaitCaption : kWaitElsewhereCaption) << i;
+        EXPECT_EQ(
+            ReadBytes(dir.File("out")),
+            ReferenceConvert(
+                source, {.step = 3, .value = -77, .start = 10, .slide = 4, .randomize = true}));
+        EXPECT_EQ(host.calls, (Calls{"CheckNumbers", kRunningCaption, "ReadBack", "Redisplay",
+                                     kWaitCaption, kWaitElsewhereCaption, kDialogCaption}));
     }
-    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 8u << 20);
 }
 
-TEST(conversion_run, returns_silently_without_two_distinct_paths) {
+TEST(conversion_run, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
     TempDir dir;
-    WriteBytes(dir.File("in"), {1, 2, 3});
+    ASSERT_EQ(::mkfifo(dir.File("in").c_str(), 0600), 0);
+    // The source arrives in three parts, each after a pause longer than a turn.
+    std::thread writer([&dir] {
+        std::ofstream out(dir.File("in"), std::ios::binary);
+        for (const auto pause :
+             {0 * kCaptionInterval, 2 * kCaptionInterval, 2 * kCaptionInterval}) {
+            std::this_thread::sleep_for(pause);
+            out << std::string(1000, 'x') << std::flush;
+        }
+    });
+    RecordingHost host(dir.File("in"), dir.File("out"));
+    ConvertFile(host);
+    writer.join();
+    EXPECT_EQ(host.calls,
+              (Calls{"CheckNumbers", kRunningCaption, "ReadBack", "Redisplay", kWaitCaption,
+                     kWaitElsewhereCaption, kWaitCaption, kDialogCaption}));
+}
+
+TEST(conversion_run, touches_nothing_without_two_distinct_paths_a_good_number_and_a_source) {
+    TempDir dir;
+    const Bytes in{1, 2, 3}, out{9, 9};
+    WriteBytes(dir.File("in"), in);
+    WriteBytes(dir.File("out"), out);
     std::filesystem::create_symlink(dir.File("in"), dir.File("link"));
-    std::filesystem::create_hard_link(dir.File("in"), dir.File("hard"));
     // Texts are compared before anything else; one file under two names is found on the open
-    // files, once the numbers have been checked.
-    const std::vector<std::string> nothing, checkedOnly{"CheckNumbers"};
+    // files, once the numbers have been checked; the source is opened before the destination.
+    const Calls nothing, checkedOnly{"CheckNumbers"};
     const struct {
         const char* name;
         std::string source, dest;
-        const std::vector<std::string>& calls;
-    } cases[] = {
-        {"no paths", "", "", nothing},
-        {"no destination", dir.File("in"), "", nothing},
-        {"no source", "", dir.File("out"), nothing},
-        {"equal texts", dir.File("in"), dir.File("in"), nothing},
-        {"symbolic link to the source", dir.File("in"), dir.File("link"), checkedOnly},
-        {"hard link to the source", dir.File("hard"), dir.File("in"), checkedOnly},
-        {"another spelling of the source", dir.File("in"), (dir.Path() / "." / "in").string(),
-         checkedOnly},
+        bool numbersValid;
+        Calls calls;
+    } rows[] = {
+        {"no paths", "", "", true, nothing},
+        {"no destination", dir.File("in"), "", true, nothing},
+        {"no source", "", dir.File("out"), true, nothing},
+        {"equal texts", dir.File("in"), dir.File("in"), true, nothing},
+        {"symbolic link to the source", dir.File("in"), dir.File("link"), true, checkedOnly},
+        {"a box without a number", dir.File("in"), dir.File("out"), false, checkedOnly},
+        {"missing source",
+         dir.File("missing"),
+         dir.File("out"),
+         true,
+         {"CheckNumbers",
+          "ReportFailure: cannot open '" + dir.File("missing") + "': No such file or directory"}},
     };
-    for (const auto& c : cases) {
-        RecordingHost host;
-        host.SetPaths(c.source, c.dest);
+    for (const auto& row : rows) {
+        RecordingHost host(row.source, row.dest);
+        // The guard looks at the fields, not at paths typed into the boxes since.
+        host.boxes = {dir.File("in"), dir.File("out")};
+        host.numbersValid = row.numbersValid;
         ConvertFile(host);
-        EXPECT_EQ(host.calls, c.calls) << c.name;
-        EXPECT_EQ(ReadBytes(dir.File("in")), (std::vector<std::uint8_t>{1, 2, 3})) << c.name;
+        EXPECT_EQ(host.calls, row.calls) << row.name;
+        EXPECT_EQ(ReadBytes(dir.File("in")), in) << row.name;
+        EXPECT_EQ(ReadBytes(dir.File("out")), out) << row.name;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
 }
 
-TEST(conversion_run, guard_uses_the_fields_not_the_boxes) {
-    TempDir dir;
-    WriteBytes(dir.File("in"), {1, 2, 3});
-    RecordingHost host;
-    host.boxes.source = dir.File("in");
-    host.boxes.dest = dir.File("out");
-    ConvertFile(host);
-    EXPECT_TRUE(host.calls.empty());
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
-}
-
-TEST(conversion_run, bad_number_ends_the_run_before_any_file_is_touched) {
-    TempDir dir;
-    WriteBytes(dir.File("in"), {1, 2, 3});
-    WriteBytes(dir.File("out"), {9, 9});
-    RecordingHost host;
-    host.SetPaths(dir.File("in"), dir.File("out"));
-    host.numbersValid = false;
-    ConvertFile(host);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"CheckNumbers"}));
-    EXPECT_EQ(ReadBytes(dir.File("out")), (std::vector<std::uint8_t>{9, 9}));
-}
-
-TEST(conversion_run, missing_source_is_reported_and_destination_left_alone) {
+TEST(conversion_run, failed_read_is_reported_after_the_caption_and_leaves_the_file_empty) {
     TempDir dir;
     WriteBytes(dir.File("out"), {9, 9});
-    RecordingHost host;
-    host.SetPaths(dir.File("missing"), dir.File("out"));
+    // Reading a process's own memory at address 0 fails.
+    RecordingHost host("/proc/self/mem", dir.File("out"));
     ConvertFile(host);
-    ASSERT_EQ(host.failures.size(), 1u);
-    EXPECT_EQ(host.failures[0].Operation(), FileOperation::OpenRead);
-    EXPECT_EQ(host.failures[0].FileName(), dir.File("missing"));
-    EXPECT_EQ(host.failures[0].SystemError(), ENOENT);
-    EXPECT_STREQ(host.failures[0].what(),
-                 ("cannot open '" + dir.File("missing") + "': No such file or directory").c_str());
-    EXPECT_TRUE(host.titles.empty());
-    EXPECT_EQ(ReadBytes(dir.File("out")), (std::vector<std::uint8_t>{9, 9}));
-}
-
-TEST(conversion_run, full_device_is_reported_and_caption_restored) {
-    TempDir dir;
-    WriteBytes(dir.File("in"), SampleBytes(1000, 3));
-    RecordingHost host;
-    host.SetPaths(dir.File("in"), "/dev/full");
-    ConvertFile(host);
-    ASSERT_EQ(host.failures.size(), 1u);
-    EXPECT_EQ(host.failures[0].Operation(), FileOperation::Write);
-    EXPECT_STREQ(host.failures[0].what(), "cannot write '/dev/full': No space left on device");
-    EXPECT_EQ(host.titles.back(), kDialogCaption);
-    EXPECT_EQ(host.calls.back(), "ReportFailure");
-}
-
-TEST(conversion_run, leaves_destination_empty_on_write_failure) {
-    TempDir dir;
-    WriteBytes(dir.File("in"), SampleBytes(2 << 20, 4));
-    // A file size limit makes writes fail part way, as a full disk would.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 600'000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-
-    RecordingHost host;
-    host.SetPaths(dir.File("in"), dir.File("out"));
-    ConvertFile(host);
-
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, oldHandler);
-    ASSERT_EQ(host.failures.size(), 1u);
-    EXPECT_EQ(host.failures[0].Operation(), FileOperation::Write);
-    EXPECT_EQ(host.failures[0].SystemError(), EFBIG);
-    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 0u);
-}
-
-TEST(conversion_run, leaves_destination_empty_on_read_failure) {
-    TempDir dir;
-    // Reading a process's own memory at address 0 fails with an input/output error.
-    RecordingHost host;
-    host.SetPaths("/proc/self/mem", dir.File("out"));
-    ConvertFile(host);
-    ASSERT_EQ(host.failures.size(), 1u);
-    EXPECT_EQ(host.failures[0].Operation(), FileOperation::Read);
-    EXPECT_EQ(host.failures[0].SystemError(), EIO);
-    EXPECT_EQ(std::filesystem::file_size(dir.File("out")), 0u);
-    EXPECT_EQ(host.titles.back(), kDialogCaption);
+    EXPECT_EQ(
+        host.calls,
+        (Calls{"CheckNumbers", kRunningCaption, "ReadBack", "Redisplay", kWaitCaption,
+               kDialogCaption, "ReportFailure: cannot read '/proc/self/mem': Input/output error"}));
+    EXPECT_EQ(ReadBytes(dir.File("out")), Bytes{});
 }
 
 }  // namespace
-}  // namespace pomuru
+}  // namespace pomuru::test

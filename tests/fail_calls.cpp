@@ -5,55 +5,35 @@
 #include <dlfcn.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 namespace {
 
-struct Rule {
-    bool active = false;
-    long from = 1;  // the first call that fails, counting from 1
-    int error = 0;  // errno, or 0: the call returns 0 without failing
-};
-
-// Reads the rule for one call from POMURU_FAIL.
-Rule RuleFor(std::string_view call) {
-    const char* text = std::getenv("POMURU_FAIL");
-    std::string_view rules = text != nullptr ? text : "";
-    while (!rules.empty()) {
+// Calls the real function unless POMURU_FAIL says that this call of it fails.
+template <class Result, class... Args>
+Result Call(const char* name, std::atomic<long>& count, int fd, Args... args) {
+    std::string_view rules =
+        std::getenv("POMURU_FAIL") != nullptr ? std::getenv("POMURU_FAIL") : "";
+    while (!rules.empty() && fd > 2) {
         const std::string_view rule = rules.substr(0, rules.find(','));
         rules.remove_prefix(std::min(rules.size(), rule.size() + 1));
         const auto equals = rule.find('=');
-        const std::string_view target = rule.substr(0, std::min(equals, rule.find('@')));
-        if (target != call || equals == std::string_view::npos) {
+        if (equals == std::string_view::npos || rule.substr(0, rule.find_first_of("@=")) != name) {
             continue;
         }
-        Rule found{true, 1, std::atoi(rule.substr(equals + 1).data())};
-        if (const auto at = rule.find('@'); at != std::string_view::npos) {
-            found.from = std::atol(rule.substr(at + 1).data());
+        const auto at = rule.find('@');
+        const long from = at != std::string_view::npos ? std::atol(rule.data() + at + 1) : 1;
+        if (++count < from) {
+            break;
         }
-        return found;
+        errno = std::atoi(rule.data() + equals + 1);
+        return errno == 0 ? 0 : -1;
     }
-    return {};
-}
-
-// True when this call is to fail; sets errno then.
-bool ShouldFail(std::string_view call, std::atomic<long>& count, int fd, int& result) {
-    const Rule rule = RuleFor(call);
-    if (!rule.active || fd <= 2 || ++count < rule.from) {
-        return false;
-    }
-    errno = rule.error;
-    result = rule.error == 0 ? 0 : -1;
-    return true;
-}
-
-template <class Function>
-Function Next(const char* name) {
-    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+    return reinterpret_cast<Result (*)(int, Args...)>(::dlsym(RTLD_NEXT, name))(fd, args...);
 }
 
 }  // namespace
@@ -62,38 +42,22 @@ extern "C" {
 
 int fstat(int fd, struct stat* info) {
     static std::atomic<long> count;
-    int result = 0;
-    if (ShouldFail("fstat", count, fd, result)) {
-        return result;
-    }
-    return Next<int (*)(int, struct stat*)>("fstat")(fd, info);
+    return Call<int>("fstat", count, fd, info);
 }
 
 ssize_t write(int fd, const void* data, size_t size) {
     static std::atomic<long> count;
-    int result = 0;
-    if (ShouldFail("write", count, fd, result)) {
-        return result;
-    }
-    return Next<ssize_t (*)(int, const void*, size_t)>("write")(fd, data, size);
+    return Call<ssize_t>("write", count, fd, data, size);
 }
 
 int ftruncate(int fd, off_t length) {
     static std::atomic<long> count;
-    int result = 0;
-    if (ShouldFail("ftruncate", count, fd, result)) {
-        return result;
-    }
-    return Next<int (*)(int, off_t)>("ftruncate")(fd, length);
+    return Call<int>("ftruncate", count, fd, length);
 }
 
 int close(int fd) {
     static std::atomic<long> count;
-    int result = 0;
-    if (ShouldFail("close", count, fd, result)) {
-        return result;
-    }
-    return Next<int (*)(int)>("close")(fd);
+    return Call<int>("close", count, fd);
 }
 
 }  // extern "C"

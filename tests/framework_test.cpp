@@ -1,113 +1,73 @@
-// The framework's parts that need no window: integers in boxes, file-error wording, and the
-// look-up along the message maps.
+// The framework's parts that need no window: integers in boxes, file-error wording, the look-up
+// along the message maps, and the choosers' folder.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <limits>
+#include <filesystem>
 #include <optional>
 #include <string>
 
-#include "framework/cmd_target.h"
 #include "framework/file_exception.h"
 #include "framework/integer_text.h"
+#include "framework/message_map.h"
+#include "framework/qt/file_chooser.h"
+#include "test_support.h"
 
+namespace pomuru::test {
 namespace {
 
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-
-TEST(integer_text, reads_signed_decimal_integers_with_blanks_around) {
-    struct Row {
-        const char* text;
-        std::int32_t value;
-    };
-    const Row rows[] = {
-        {"0", 0},
+TEST(integer_text, reads_signed_decimal_integers_in_ascii_or_full_width_forms_with_blanks) {
+    const std::pair<const char*, std::int32_t> valid[] = {
         {"-5", -5},
         {"+7", 7},
         {"  42\t", 42},
-        {"007", 7},
-        {"-0", 0},
-        {"2147483647", kMax},
-        {"-2147483648", kMin},
-        {"００２１４７４８３６４７", kMax},  // full-width digits
-        {"－４５", -45},                     // full-width minus
-        {"−６", -6},                         // minus sign
-        {"＋９", 9},
-        {"\u3000８\u3000", 8},  // ideographic spaces
+        {"-2147483648", INT32_MIN},
+        {"００２１４７４８３６４７", INT32_MAX},  // full-width digits
+        {"－４５", -45},                          // full-width minus
+        {"−６", -6},                              // minus sign
+        {"\u3000＋８\u3000", 8},                  // ideographic spaces
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(ParseInteger(row.text), std::optional<std::int32_t>(row.value)) << row.text;
+    for (const auto& [text, value] : valid) {
+        EXPECT_EQ(ParseInteger(text), value) << text;
     }
-}
-
-TEST(integer_text, rejects_everything_else) {
-    const char* const rows[] = {
-        "",      " ",   "-",   "+",   "1 2",        "1.5",         "0x10",
-        "12a",   "--1", "+-1", "1-",  "2147483648", "-2147483649", "99999999999999999999",
-        "１ ２", "①",   "٣",   "1e3",
-    };
-    for (const char* text : rows) {
+    for (const char* text : {"", "-", "1 2", "1.5", "0x10", "--1", "2147483648", "-2147483649",
+                             "99999999999999999999", "１ ２", "①", "٣"}) {
         EXPECT_EQ(ParseInteger(text), std::nullopt) << text;
     }
 }
 
-TEST(file_exception, names_the_file_and_the_reason_in_japanese) {
-    using pomuru::FileError;
-    using pomuru::FileOperation;
-    const CFileException e(FileError(FileOperation::OpenRead, "/tmp/a.bin", ENOENT));
-    EXPECT_EQ(
-        e.GetErrorMessage(),
-        "ファイル「/tmp/a.bin」を開けませんでした。\nファイルまたはフォルダーが見つかりません。");
-    EXPECT_EQ(DescribeFileError(FileError(FileOperation::Write, "b", ENOSPC)),
-              "ファイル「b」に書き込めませんでした。\nディスクの空き容量が足りません。");
-    // Numbers without a Japanese text keep the system's words and the number.
+TEST(file_exception, names_the_file_and_the_reason_in_japanese_or_else_in_the_systems_words) {
+    EXPECT_EQ(CFileException(FileError(FileOperation::OpenWrite, "/a", EISDIR)).GetErrorMessage(),
+              "ファイル「/a」を書き込み用に開けませんでした。\nファイルではなくフォルダーです。");
     EXPECT_EQ(DescribeFileError(FileError(FileOperation::Read, "c", EXDEV)),
               "ファイル「c」を読み込めませんでした。\n" + std::string(std::strerror(EXDEV)) +
                   "（エラー番号 " + std::to_string(EXDEV) + "）");
 }
 
-class CBaseTarget : public CCmdTarget {
-public:
-    std::string m_strCalled;
-    void OnFirst() { m_strCalled = "base first"; }
-    void OnSecond() { m_strCalled = "base second"; }
-
-protected:
-    static const MessageMap& GetThisMessageMap() {
-        static const MessageMap messageMap{&CCmdTarget::GetThisMessageMap(),
-                                           {MessageEntry::Command(1, &CBaseTarget::OnFirst),
-                                            MessageEntry::Command(2, &CBaseTarget::OnSecond)}};
-        return messageMap;
-    }
-    const MessageMap& GetMessageMap() const override { return GetThisMessageMap(); }
-};
-
-class CDerivedTarget : public CBaseTarget {
-public:
-    void OnFirstAgain() { m_strCalled = "derived first"; }
-
-protected:
-    static const MessageMap& GetThisMessageMap() {
-        static const MessageMap messageMap{
-            &CBaseTarget::GetThisMessageMap(),
-            {MessageEntry::Clicked(1, &CDerivedTarget::OnFirstAgain)}};
-        return messageMap;
-    }
-    const MessageMap& GetMessageMap() const override { return GetThisMessageMap(); }
-};
-
 TEST(message_map, nearest_class_entry_wins_and_base_entries_are_inherited) {
-    CDerivedTarget target;
-    EXPECT_TRUE(target.OnCmdMsg(Message::Command, 1));
-    EXPECT_EQ(target.m_strCalled, "derived first");
-    EXPECT_TRUE(target.OnCmdMsg(Message::Command, 2));
-    EXPECT_EQ(target.m_strCalled, "base second");
-    target.m_strCalled.clear();
-    EXPECT_FALSE(target.OnCmdMsg(Message::Command, 3));
-    EXPECT_EQ(target.m_strCalled, "");
+    const MessageMap base{nullptr, {{Message::Command, 1, {}}, {Message::Command, 2, {}}}};
+    const MessageMap derived{&base, {{Message::Command, 1, {}}}};
+    EXPECT_EQ(derived.Find(Message::Command, 1), &derived.entries[0]);
+    EXPECT_EQ(derived.Find(Message::Command, 2), &base.entries[1]);
+    EXPECT_EQ(derived.Find(Message::SysCommand, 2), nullptr);
+}
+
+TEST(local_initial_dir, windows_folders_are_found_under_the_home_folder_or_fall_back_to_it) {
+    const TempDir dir;
+    const std::string home = dir.Path().string();
+    std::filesystem::create_directories(dir.Path() / "mydata");
+    WriteBytes(dir.File("mydata/file.bin"), {1});
+    const std::string mydata = dir.File("mydata");
+    const std::pair<std::string, std::string> rows[] = {
+        {R"(c:\mydata)", mydata},        {R"(C:\mydata\)", mydata}, {R"(c:\)", home},
+        {R"(c:\mydata\file.bin)", home}, {"/no/such/folder", home}, {"", ""},
+    };
+    for (const auto& [initialDir, local] : rows) {
+        EXPECT_EQ(afx_qt::LocalInitialDir(initialDir, home), local) << initialDir;
+    }
 }
 
 }  // namespace
+}  // namespace pomuru::test

@@ -4,11 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <string>
 
 #include "framework/afx_win_main.h"
 #include "framework/win_app.h"
-#include "framework/win_defs.h"
 #include "res/cipher_resources.h"
 
 namespace {
@@ -21,15 +19,6 @@ public:
     }
     int ExitInstance() override { return m_nResult; }
 
-protected:
-    // The help command as the program binds it.
-    static const MessageMap& GetThisMessageMap() {
-        static const MessageMap messageMap{&CWinApp::GetThisMessageMap(),
-                                           {MessageEntry::Command(ID_HELP, &CWinApp::OnHelp)}};
-        return messageMap;
-    }
-    const MessageMap& GetMessageMap() const override { return GetThisMessageMap(); }
-
 private:
     int m_nResult = 1;
 };
@@ -39,12 +28,10 @@ std::set<std::filesystem::path> UserFiles() {
     std::set<std::filesystem::path> files;
     for (const char* variable :
          {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
-        const char* folder = std::getenv(variable);
         std::error_code error;
-        if (folder == nullptr || !std::filesystem::is_directory(folder, error)) {
-            continue;
-        }
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+        const char* folder = std::getenv(variable);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(
+                 folder != nullptr ? folder : "", error)) {
             if (!entry.is_directory()) {
                 files.insert(entry.path());
             }

@@ -1,40 +1,25 @@
-// Modal loops driven from timers, typing into edit boxes, and answering message boxes.
+// Modal loops driven from timers, typing into edit boxes, and answering the windows that open.
 #include "modal_driver.h"
 
-#include <gtest/gtest.h>
-
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDialog>
-#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
-#include <utility>
 
 #include "framework/dialog.h"
 
 namespace pomuru::test {
 
-int RunModal(CDialog& dlg, const std::function<void(QWidget& window)>& steps) {
-    QTimer::singleShot(0, qApp, [&steps] {
-        const QPointer<QWidget> window = QApplication::activeModalWidget();
-        if (window == nullptr) {
-            ADD_FAILURE() << "the dialog did not open";
-            return;
-        }
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-        steps(*window);
-        if (window != nullptr && window->isVisible()) {
-            QTest::keyClick(window, Qt::Key_Escape);
-        }
-        if (window != nullptr && window->isVisible()) {
-            ADD_FAILURE() << "Esc did not close the dialog";
-            if (auto* dialog = qobject_cast<QDialog*>(window.data())) {
-                dialog->done(IDCANCEL);
+int RunModal(CDialog& dlg, const Steps& steps) {
+    const auto answerer =
+        WindowAnswerer::Above<afx_qt::DialogWindow>(nullptr, [&steps](QWidget& window) {
+            steps(window);
+            if (window.isVisible()) {
+                QTest::keyClick(&window, Qt::Key_Escape);
             }
-        }
-    });
+        });
     return dlg.DoModal();
 }
 
@@ -54,41 +39,13 @@ void TypeInto(QWidget& window, int id, const QString& text) {
     ASSERT_NE(edit, nullptr);
     QTest::mouseClick(edit, Qt::LeftButton);
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    if (text.isEmpty()) {
-        QTest::keyClick(edit, Qt::Key_Delete);
-    } else {
-        QTest::keyClicks(edit, text);
-    }
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
 }
 
-void CommitInto(QWidget& window, int id, const QString& text) {
-    auto* edit = Control<QLineEdit>(window, id);
-    ASSERT_NE(edit, nullptr);
-    QTest::mouseClick(edit, Qt::LeftButton);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(edit, &commit);
-}
-
-WindowAnswerer WindowAnswerer::NextModal(const QWidget& under,
-                                         std::function<void(QWidget& window)> steps) {
-    return WindowAnswerer(
-        [&under]() -> QWidget* {
-            QWidget* modal = QApplication::activeModalWidget();
-            return modal != &under ? modal : nullptr;
-        },
-        std::move(steps));
-}
-
-WindowAnswerer WindowAnswerer::NextPopup(std::function<void(QWidget& popup)> steps) {
-    return WindowAnswerer([] { return QApplication::activePopupWidget(); }, std::move(steps));
-}
-
-WindowAnswerer::WindowAnswerer(std::function<QWidget*()> find,
-                               std::function<void(QWidget& window)> steps)
+WindowAnswerer::WindowAnswerer(std::function<QWidget*()> find, Steps steps)
     : find_(std::move(find)), steps_(std::move(steps)) {
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { AnswerWhenOpen(); });
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { AnswerOpenWindow(); });
     timer_.start(10);
 }
 
@@ -98,7 +55,7 @@ WindowAnswerer::~WindowAnswerer() {
     }
 }
 
-void WindowAnswerer::AnswerWhenOpen() {
+void WindowAnswerer::AnswerOpenWindow() {
     const QPointer<QWidget> window = find_();
     if (window == nullptr || !window->isVisible()) {
         return;
@@ -114,31 +71,29 @@ void WindowAnswerer::AnswerWhenOpen() {
     if (window != nullptr && window->isVisible()) {
         ADD_FAILURE() << "the window is still open after the test's steps";
         if (auto* dialog = qobject_cast<QDialog*>(window.data())) {
-            dialog->reject();
+            dialog->done(QDialog::Rejected);
         } else {
             window->close();
         }
     }
+    timer_.start();
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer() {
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { AnswerOpenBox(); });
-    timer_.start(10);
+WindowAnswerer AnswerMessageBoxes(const QWidget* under, QStringList& shown) {
+    return WindowAnswerer::Above<QMessageBox>(under, [&shown](QWidget& window) {
+        const auto& box = static_cast<QMessageBox&>(window);
+        const char* icon = box.icon() == QMessageBox::Critical  ? "stop"
+                           : box.icon() == QMessageBox::Warning ? "exclamation"
+                                                                : "other";
+        shown << box.windowTitle() + ", " + icon + ": " + box.text();
+        QTest::keyClick(&window, Qt::Key_Return);
+    });
 }
 
-void MessageBoxAnswerer::AnswerOpenBox() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) {
-        return;
-    }
-    shown_.push_back({box->windowTitle(), box->text(), box->icon()});
-    QAbstractButton* ok = box->button(QMessageBox::Ok);
-    if (ok == nullptr) {
-        ADD_FAILURE() << "message box without an OK button";
-        box->done(QMessageBox::Ok);
-        return;
-    }
-    QTest::mouseClick(ok, Qt::LeftButton);
+std::string FieldsOf(const CCipherDlg& dlg) {
+    return dlg.m_strSource + "|" + dlg.m_strDest + "|" + std::to_string(dlg.m_nStep) + "|" +
+           std::to_string(dlg.m_nValue) + "|" + std::to_string(dlg.m_nStart) + "|" +
+           std::to_string(dlg.m_nSlide);
 }
 
 }  // namespace pomuru::test

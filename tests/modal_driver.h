@@ -3,25 +3,28 @@
 
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
-#include <QString>
+#include <QApplication>
+#include <QStringList>
 #include <QTimer>
+#include <QWidget>
 #include <functional>
-#include <vector>
+#include <string>
+#include <utility>
 
+#include "dialog/cipher_dlg.h"
 #include "framework/qt/dialog_window.h"
-
-class CDialog;
-class QWidget;
+#include "test_support.h"
 
 namespace pomuru::test {
 
+using Steps = std::function<void(QWidget& window)>;
+
 // Runs dlg.DoModal() and, once its window is up and active, the steps on that window. A window
 // the steps leave open is then closed with Esc; one that Esc does not close fails the test.
-int RunModal(CDialog& dlg, const std::function<void(QWidget& window)>& steps);
+int RunModal(CDialog& dlg, const Steps& steps);
 
 // The widget of a control id in a dialog window; nullptr, with a test failure, if missing.
-template <class Widget>
+template <class Widget = QWidget>
 Widget* Control(QWidget& window, int id) {
     auto* widget = window.findChild<Widget*>(afx_qt::DialogWindow::ControlName(id));
     if (widget == nullptr) {
@@ -36,51 +39,53 @@ QString TextOf(QWidget& window, int id);
 void ClickOn(QWidget& window, int id);
 // Replaces an edit box's text by typing: a click into it, Ctrl+A, then the keys.
 void TypeInto(QWidget& window, int id, const QString& text);
-// Replaces an edit box's text as a Japanese input method does: a committed string.
-void CommitInto(QWidget& window, int id, const QString& text);
 
-// While it exists, waits for a window and runs the steps on it once: the next modal window
-// above a given one (a chooser, the About box), or the next pop-up menu. A window the steps
-// leave open is closed, and a window that never came fails the test, so that no test hangs.
+// While it exists, runs the steps on every window of a kind that opens above a given one (or
+// above none): a pop-up menu, a chooser, a message box, the About box. A window the steps leave
+// open is closed, and an answerer that saw no window fails the test, so that no test hangs or
+// passes unseen.
 class WindowAnswerer {
 public:
-    static WindowAnswerer NextModal(const QWidget& under,
-                                    std::function<void(QWidget& window)> steps);
-    static WindowAnswerer NextPopup(std::function<void(QWidget& popup)> steps);
+    template <class Kind>
+    static WindowAnswerer Above(const QWidget* under, Steps steps) {
+        return WindowAnswerer(
+            [under]() -> QWidget* {
+                QWidget* top = QApplication::activePopupWidget();
+                top = top != nullptr ? top : QApplication::activeModalWidget();
+                return top != under ? qobject_cast<Kind*>(top) : nullptr;
+            },
+            std::move(steps));
+    }
     ~WindowAnswerer();
     WindowAnswerer(const WindowAnswerer&) = delete;
     WindowAnswerer& operator=(const WindowAnswerer&) = delete;
 
-    bool Answered() const { return answered_; }
-
 private:
-    WindowAnswerer(std::function<QWidget*()> find, std::function<void(QWidget& window)> steps);
-    void AnswerWhenOpen();
+    WindowAnswerer(std::function<QWidget*()> find, Steps steps);
+    void AnswerOpenWindow();
 
     const std::function<QWidget*()> find_;
-    const std::function<void(QWidget&)> steps_;
+    const Steps steps_;
     QTimer timer_;
     bool answered_ = false;
 };
 
-// While it exists, answers every message box that opens by clicking its OK button, and keeps
-// what each showed.
-class MessageBoxAnswerer {
-public:
-    struct Shown {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon;
-    };
+// Answers every message box above the window with Enter, adding to `shown` what each showed:
+// "title, icon: text", the icon "stop" or "exclamation".
+WindowAnswerer AnswerMessageBoxes(const QWidget* under, QStringList& shown);
 
-    MessageBoxAnswerer();
-    const std::vector<Shown>& Boxes() const { return shown_; }
+// The main dialog's fields in one text: "source|dest|step|value|start|slide".
+std::string FieldsOf(const CCipherDlg& dlg);
 
-private:
-    void AnswerOpenBox();
+// The fixture of the GUI tests: a private folder with a source file, and a main dialog.
+class DialogTest : public testing::Test {
+protected:
+    DialogTest() { WriteBytes(source_, content_); }
 
-    QTimer timer_;
-    std::vector<Shown> shown_;
+    TempDir dir_;
+    const std::string source_ = dir_.File("source.bin");
+    const Bytes content_ = SampleBytes(3000, 11);
+    CCipherDlg dlg_;
 };
 
 }  // namespace pomuru::test

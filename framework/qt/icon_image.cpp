@@ -19,4 +19,9 @@ IconPtr IconFromPngs(std::span<const std::span<const std::uint8_t>> images) {
     return std::make_shared<const IconImage>(std::move(icon));
 }
 
+// A Linux program file carries no icons: the images embedded in the program are used.
+IconPtr IconFromProgramFile(unsigned /*resourceId*/) {
+    return nullptr;
+}
+
 }  // namespace afx_backend

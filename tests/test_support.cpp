@@ -1,5 +1,5 @@
-// Temporary folders and file contents for tests.
-#include "temp_dir.h"
+// Temporary folders, file contents and the reference conversion for the tests.
+#include "test_support.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -22,7 +22,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot read " + path);
@@ -30,7 +30,12 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
@@ -39,11 +44,20 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     }
 }
 
-std::vector<std::uint8_t> SampleBytes(std::size_t size, std::uint32_t seed) {
+Bytes SampleBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 generator(seed);
-    std::vector<std::uint8_t> bytes(size);
+    Bytes bytes(size);
     for (auto& byte : bytes) {
         byte = static_cast<std::uint8_t>(generator());
+    }
+    return bytes;
+}
+
+Bytes ReferenceConvert(Bytes bytes, const CipherParams& params, CipherCursor cursor) {
+    for (auto& byte : bytes) {
+        if (SelectNext(cursor, params)) {
+            byte ^= MaskFor(params, cursor.position);
+        }
     }
     return bytes;
 }

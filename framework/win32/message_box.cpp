@@ -1,0 +1,35 @@
+// Message boxes of the system, modal to the active dialog.
+#include <windows.h>
+
+#include "framework/backend.h"
+#include "framework/win32/wide_text.h"
+
+namespace afx_backend {
+
+namespace {
+
+UINT IconStyle(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Stop:
+            return MB_ICONSTOP;
+        case MessageIcon::Exclamation:
+            return MB_ICONEXCLAMATION;
+        case MessageIcon::Information:
+            return MB_ICONINFORMATION;
+        case MessageIcon::NoIcon:
+            break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon) {
+    // The thread's active window is the dialog whose handler reports; without one the box
+    // still keeps every window of the thread waiting.
+    const HWND owner = GetActiveWindow();
+    const UINT style = MB_OK | IconStyle(icon) | (owner == nullptr ? MB_TASKMODAL : 0);
+    MessageBoxW(owner, afx_win32::ToWide(text).c_str(), afx_win32::ToWide(caption).c_str(), style);
+}
+
+}  // namespace afx_backend

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the Windows packages in a configured windows or windows-x86 build directory and checks
+# them: the zip's files, and the installer installed and uninstalled again under Wine.
+# Usage: scripts/check-windows-packages.sh BUILD_DIR win64|win32
+set -euo pipefail
+
+[ $# -eq 2 ] || { echo "usage: $0 BUILD_DIR win64|win32" >&2; exit 2; }
+build=$(cd "$1" && pwd)
+arch=$2
+root=$(cd "$(dirname "$0")/.." && pwd)
+out="$build/package"
+mkdir -p "$out"
+rm -f "$out"/*.zip "$out"/*.exe
+
+if ! (cd "$build" && cpack -B "$out" >"$out.log" 2>&1); then
+    cat "$out.log" >&2
+    echo "check-windows-packages: cpack failed in $build" >&2
+    exit 1
+fi
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+name="pomuru-cipher-$version-$arch"
+zip="$out/$name.zip"
+installer="$out/$name.exe"
+
+failures=()
+[ -f "$zip" ] || failures+=("no zip: $zip")
+[ -f "$installer" ] || failures+=("no installer: $installer")
+if [ -f "$zip" ]; then
+    contents=$(unzip -Z1 "$zip")
+    for file in pomuru-cipher.exe pomuru-cipher-cli.exe LICENSE.txt; do
+        grep -qx "$name/$file" <<<"$contents" || failures+=("zip lacks $name/$file")
+    done
+fi
+
+if [ -f "$installer" ]; then
+    wine() { "$root/cmake/wine-run.sh" "$arch" "$@"; }
+    # Installed for all users, silently, into a folder of our own; the uninstaller is run in
+    # place (_?=) so that it is finished when it returns.
+    target='C:\pomuru-cipher-check'
+    unix_target="${WINEPREFIX:-$root/build/wine}/drive_c/pomuru-cipher-check"
+    start_menu="${WINEPREFIX:-$root/build/wine}/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ぽむるの暗号"
+    rm -rf "$unix_target"
+    wine "$installer" /S "/D=$target" </dev/null >/dev/null 2>&1 || failures+=("the installer failed")
+    for file in pomuru-cipher.exe pomuru-cipher-cli.exe Uninstall.exe; do
+        [ -f "$unix_target/$file" ] || failures+=("not installed: $file")
+    done
+    [ -f "$start_menu/ぽむるの暗号.lnk" ] || failures+=("no Start-menu entry ぽむるの暗号")
+    wine "$unix_target/Uninstall.exe" /S "_?=$target" </dev/null >/dev/null 2>&1 ||
+        failures+=("the uninstaller failed")
+    for file in pomuru-cipher.exe pomuru-cipher-cli.exe; do
+        [ ! -e "$unix_target/$file" ] || failures+=("left after uninstalling: $file")
+    done
+    [ ! -e "$start_menu" ] || failures+=("Start-menu entry left after uninstalling")
+    rm -rf "$unix_target"
+fi
+
+if [ ${#failures[@]} -ne 0 ]; then
+    echo "check-windows-packages: the $arch packages are not right:" >&2
+    printf '  %s\n' "${failures[@]}" >&2
+    exit 1
+fi
+echo "check-windows-packages: $(basename "$zip") and $(basename "$installer") are complete"

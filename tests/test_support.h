@@ -1,0 +1,39 @@
+// What the tests share: private folders, file contents, and the expected output worked out one
+// read attempt at a time by the plain rule.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cipher/byte_rule.h"
+
+namespace pomuru::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A private folder for one test, removed with everything in it afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+Bytes ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+void WriteBytes(const std::string& path, const Bytes& bytes);
+// Reproducible pseudo-random content.
+Bytes SampleBytes(std::size_t size, std::uint32_t seed);
+// Converts bytes whose first position follows the given cursor state.
+Bytes ReferenceConvert(Bytes bytes, const CipherParams& params, CipherCursor cursor = {});
+
+}  // namespace pomuru::test
