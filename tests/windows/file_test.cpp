@@ -8,50 +8,20 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "cipher/conversion_job.h"
 #include "cipher/file.h"
-#include "reference_rule.h"
+#include "test_support.h"
 
 namespace pomuru {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// A private folder, removed afterwards; paths in it in UTF-8, as the program keeps them.
-class Folder {
-public:
-    Folder() { std::filesystem::create_directories(path_); }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string operator/(const std::string& name) const {
-        const std::u8string folder = path_.u8string();
-        return std::string(folder.begin(), folder.end()) + "\\" + name;
-    }
-
-private:
-    const std::filesystem::path path_ = std::filesystem::temp_directory_path() /
-                                        ("pomuru-test-" + std::to_string(std::random_device()()));
-};
-
-// Through the C++ library, to check the file layer against another reader and writer.
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
+using test::Bytes;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
 
 Bytes ReadAll(File& file) {
     Bytes all;
@@ -79,21 +49,21 @@ TEST(win32_file, standard_input_ends_where_a_pipe_is_closed) {
 }
 
 TEST(win32_file, failures_name_the_file_and_the_reason) {
-    const Folder dir;
-    std::filesystem::create_directory(dir / "folder");
+    const TempDir dir;
+    std::filesystem::create_directory(dir.File("folder"));
     const struct {
         const char* name;
         bool forWriting;
         std::string path;
         int error;
     } cases[] = {
-        {"missing source", false, dir / "missing.bin", ENOENT},
-        {"Japanese name", false, dir / "無い.bin", ENOENT},
-        {"folder as source", false, dir / "folder", EISDIR},
-        {"folder as destination", true, dir / "folder", EISDIR},
-        {"missing folder", true, dir / "none\\out.bin", ENOENT},
-        {"name Windows forbids", true, dir / "a|b.bin", EINVAL},
-        {"no UTF-8", true, dir / "\xFF.bin", EILSEQ},
+        {"missing source", false, dir.File("missing.bin"), ENOENT},
+        {"Japanese name", false, dir.File("") + "無い.bin", ENOENT},
+        {"folder as source", false, dir.File("folder"), EISDIR},
+        {"folder as destination", true, dir.File("folder"), EISDIR},
+        {"missing folder", true, dir.File("none\\out.bin"), ENOENT},
+        {"name Windows forbids", true, dir.File("a|b.bin"), EINVAL},
+        {"no UTF-8", true, dir.File("") + "\xFF.bin", EILSEQ},
     };
     for (const auto& c : cases) {
         try {
@@ -110,22 +80,25 @@ TEST(win32_file, failures_name_the_file_and_the_reason) {
 }
 
 TEST(win32_file, identity_comes_from_the_open_files_not_the_names) {
-    const Folder dir;
-    WriteBytes(dir / "a.bin", {1});
-    WriteBytes(dir / "b.bin", {1});
-    std::filesystem::create_hard_link(dir / "a.bin", dir / "hard.bin");
-    const File a = File::OpenForReading(dir / "a.bin");
+    const TempDir dir;
+    WriteBytes(dir.File("a.bin"), {1});
+    WriteBytes(dir.File("b.bin"), {1});
+    std::filesystem::create_hard_link(dir.File("a.bin"), dir.File("hard.bin"));
+    const File a = File::OpenForReading(dir.File("a.bin"));
     // Windows has no inode numbers: identity from them would make any two files one.
-    EXPECT_FALSE(a.IsSameFileAs(File::OpenForReading(dir / "b.bin")));
+    EXPECT_FALSE(a.IsSameFileAs(File::OpenForReading(dir.File("b.bin"))));
     const struct {
         const char* name;
         std::string path;
         bool same;
     } cases[] = {
-        {"another file", dir / "b.bin", false},  {"letter case", dir / "A.BIN", true},
-        {"dot segment", dir / ".\\a.bin", true}, {"forward slash", dir / "/a.bin", true},
-        {"hard link", dir / "hard.bin", true},   {"missing file", dir / "missing.bin", false},
-        {"its folder", dir / "", false},
+        {"another file", dir.File("b.bin"), false},
+        {"letter case", dir.File("A.BIN"), true},
+        {"dot segment", dir.File(".\\a.bin"), true},
+        {"forward slash", dir.File("") + "/a.bin", true},
+        {"hard link", dir.File("hard.bin"), true},
+        {"missing file", dir.File("missing.bin"), false},
+        {"its folder", dir.File(""), false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsSameFile(a, c.path), c.same) << c.name;
@@ -133,10 +106,10 @@ TEST(win32_file, identity_comes_from_the_open_files_not_the_names) {
 }
 
 TEST(win32_file, sizes_and_cuts_go_past_4_gib_and_keep_the_position) {
-    const Folder dir;
+    const TempDir dir;
     // Sparse on the Linux file systems under Wine; NTFS allocates the space.
     const std::int64_t beyond4GiB = (std::int64_t{1} << 32) + 3;
-    File out = File::OpenForWriting(dir / "big.bin");
+    File out = File::OpenForWriting(dir.File("big.bin"));
     out.Write(Bytes{1, 2, 3, 4, 5});
     out.Truncate(beyond4GiB);
     EXPECT_EQ(out.RegularFileSize(), beyond4GiB);
@@ -145,45 +118,45 @@ TEST(win32_file, sizes_and_cuts_go_past_4_gib_and_keep_the_position) {
     // As on POSIX, the next write goes where the last one ended, not to the new end.
     out.Write(Bytes{9});
     out.Close();
-    EXPECT_EQ(ReadBytes(dir / "big.bin"), (Bytes{1, 2, 0, 0, 0, 9}));
+    EXPECT_EQ(ReadBytes(dir.File("big.bin")), (Bytes{1, 2, 0, 0, 0, 9}));
 }
 
 TEST(win32_file, conversion_keeps_every_byte_and_leaves_a_destination_in_use_alone) {
-    const Folder dir;
+    const TempDir dir;
     // Every byte value, and those that a text mode changes: CR LF, a lone LF, and Ctrl+Z, at
     // which text-mode reading stops.
     Bytes source{'\r', '\n', 'a', '\n', 0x1A, 'b'};
     for (std::uint32_t i = 0; i < 300'000; ++i) {
         source.push_back(static_cast<std::uint8_t>((i * 2654435761u) >> 24));
     }
-    WriteBytes(dir / "in.bin", source);
+    WriteBytes(dir.File("in.bin"), source);
     const CipherParams params{3, -77, 10, 4, true};
     const auto convert = [&](const std::string& from, const std::string& to) {
         auto job = ConversionJob::Prepare(File::OpenForReading(from), File::OpenForWriting(to));
         ASSERT_TRUE(job.has_value());
         job->Run(params, nullptr);
     };
-    convert(dir / "in.bin", dir / "out.bin");
-    EXPECT_EQ(ReadBytes(dir / "out.bin"), test::ReferenceConvert(source, params));
-    convert(dir / "out.bin", dir / "back.bin");
-    EXPECT_EQ(ReadBytes(dir / "back.bin"), source);
+    convert(dir.File("in.bin"), dir.File("out.bin"));
+    EXPECT_EQ(ReadBytes(dir.File("out.bin")), test::ReferenceConvert(source, params));
+    convert(dir.File("out.bin"), dir.File("back.bin"));
+    EXPECT_EQ(ReadBytes(dir.File("back.bin")), source);
 
-    EXPECT_FALSE(ConversionJob::Prepare(File::OpenForReading(dir / "in.bin"),
-                                        File::OpenForWriting(dir / "IN.BIN")));
+    EXPECT_FALSE(ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
+                                        File::OpenForWriting(dir.File("IN.BIN"))));
     // Another run writes back.bin: it is neither emptied nor written.
-    File other = File::OpenForWriting(dir / "back.bin");
+    File other = File::OpenForWriting(dir.File("back.bin"));
     other.LockExclusively();
     try {
-        ConversionJob::Prepare(File::OpenForReading(dir / "in.bin"),
-                               File::OpenForWriting(dir / "back.bin"));
+        ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
+                               File::OpenForWriting(dir.File("back.bin")));
         ADD_FAILURE() << "a destination in use was taken";
     } catch (const FileError& error) {
         EXPECT_TRUE(error.IsBusy());
-        EXPECT_EQ(error.what(), "'" + dir / "back.bin" + "' is being written by another run");
+        EXPECT_EQ(error.what(), "'" + dir.File("back.bin") + "' is being written by another run");
     }
     other.Close();
-    EXPECT_EQ(ReadBytes(dir / "in.bin"), source);
-    EXPECT_EQ(ReadBytes(dir / "back.bin"), source);
+    EXPECT_EQ(ReadBytes(dir.File("in.bin")), source);
+    EXPECT_EQ(ReadBytes(dir.File("back.bin")), source);
 }
 
 }  // namespace
