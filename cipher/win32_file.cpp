@@ -63,11 +63,6 @@ int ErrnoFor(DWORD error) {
             return EBADF;
         case ERROR_FILE_TOO_LARGE:
             return EFBIG;
-        // From LockFileEx where the file system has no locks; so does Wine for a standard
-        // handle made from a Linux descriptor.
-        case ERROR_INVALID_FUNCTION:
-        case ERROR_NOT_SUPPORTED:
-            return ENOLCK;
         default:
             return EIO;
     }
@@ -130,7 +125,9 @@ bool AreOneFile(const FileIdentity& a, const FileIdentity& b) {
     // Wine does not know the volume of a standard handle made from a Linux descriptor and says
     // 0. Two files with one identifier on different volumes are then taken for one: refusing
     // a conversion is safe, reading and writing one file is not.
-    const bool sameVolume = a.volume == b.volume || a.volume == 0 || b.volume == 0;
+    // The low 32 bits are the serial number that both ways of asking give.
+    const auto low = [](ULONGLONG volume) { return static_cast<DWORD>(volume); };
+    const bool sameVolume = low(a.volume) == low(b.volume) || a.volume == 0 || b.volume == 0;
     return sameVolume && std::memcmp(a.id.Identifier, b.id.Identifier, sizeof a.id.Identifier) == 0;
 }
 
@@ -227,8 +224,17 @@ void File::LockExclusively() {
     OVERLAPPED whole{};
     if (!::LockFileEx(AsHandle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
                       MAXDWORD, MAXDWORD, &whole)) {
-        const DWORD error = ::GetLastError();
-        Fail(FileOperation::Lock, error == ERROR_LOCK_VIOLATION ? EWOULDBLOCK : ErrnoFor(error));
+        switch (const DWORD error = ::GetLastError()) {
+            case ERROR_LOCK_VIOLATION:
+                Fail(FileOperation::Lock, EWOULDBLOCK);
+            // A file system without locks; so is, to Wine, a standard handle that it made from
+            // a Linux descriptor.
+            case ERROR_INVALID_FUNCTION:
+            case ERROR_NOT_SUPPORTED:
+                Fail(FileOperation::Lock, ENOLCK);
+            default:
+                Fail(FileOperation::Lock, ErrnoFor(error));
+        }
     }
 }
 

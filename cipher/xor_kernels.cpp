@@ -279,8 +279,11 @@ void XorConstant(std::span<std::uint8_t> bytes, std::uint8_t mask, VectorUnit un
     }
 }
 
-std::size_t XorRandom(std::span<std::uint8_t> bytes, std::uint32_t state,
-                      const SmallDivisor& divisor, std::uint8_t valueByte, VectorUnit unit) {
+// Without SSE2 (a 32-bit x86 build) only the unit is looked at.
+std::size_t XorRandom([[maybe_unused]] std::span<std::uint8_t> bytes,
+                      [[maybe_unused]] std::uint32_t state,
+                      [[maybe_unused]] const SmallDivisor& divisor,
+                      [[maybe_unused]] std::uint8_t valueByte, VectorUnit unit) {
     switch (unit) {
 #ifdef POMURU_HAVE_WIDE_VECTORS
         case VectorUnit::Avx512:

@@ -10,11 +10,24 @@
 namespace pomuru::test {
 
 TempDir::TempDir() {
+#ifdef _WIN32
+    // No mkdtemp: a random name, which creating the folder claims only if it is new.
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ =
+            std::filesystem::temp_directory_path() / ("pomuru-test-" + std::to_string(entropy()));
+        if (std::filesystem::create_directory(path_)) {
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "pomuru-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
     path_ = pattern;
+#endif
 }
 
 TempDir::~TempDir() {

@@ -97,11 +97,9 @@ mkdir folder
 check "missing source" run_failing 1 "pomuru-cipher-cli: cannot open 'nope.bin': No such file or directory" nope.bin new.bin
 check "missing source creates no destination" test ! -e new.bin
 check "missing source, Japanese name" run_failing 1 "pomuru-cipher-cli: cannot open '無い.bin': No such file or directory" 無い.bin new.bin
-check "destination in a missing folder" run_failing 1 "pomuru-cipher-cli: cannot create 'none\\out.bin': No such file or directory" in.bin 'none\out.bin'
 check "folder as source" run_failing 1 "pomuru-cipher-cli: cannot open 'folder': Is a directory" folder new.bin
 cp in.bin keep.bin
 check "same file in other letters" run_failing 2 $'pomuru-cipher-cli: \'keep.bin\' and \'KEEP.BIN\' are the same file\nTry \'pomuru-cipher-cli --help\'.' keep.bin KEEP.BIN
-check "same file by another path" run_failing 2 $'pomuru-cipher-cli: \'keep.bin\' and \'folder\\..\\keep.bin\' are the same file\nTry \'pomuru-cipher-cli --help\'.' keep.bin 'folder\..\keep.bin'
 same_as_input() {
     local stderr
     stderr=$(win --value=1 - keep.bin <keep.bin 2>&1)
@@ -161,6 +159,13 @@ check "an interrupt is told" is "$(cat slow.err)" "pomuru-cipher-cli: interrupte
 # The console counts as a terminal; the NUL device does not.
 tty_output=$(script -qec "$(printf '%q ' "${wine[@]}" "$exe") in.bin -" /dev/null | tr -d '\r')
 check "binary output to the console is refused" eval '[[ $tty_output == *"refusing to write binary output to a terminal"* ]]'
+# Messages reach the console as the characters they are, whatever its code page (Wine's: 437).
+console_message() {
+    local output
+    output=$(script -qec "$(printf '%q ' "${wine[@]}" "$exe") 無い.bin new.bin" /dev/null)
+    [[ $output == *"cannot open '無い.bin'"* ]]
+}
+check "a message on the console shows a Japanese name" console_message
 # Wine's drive Z: is the root of the Linux file system.
 "${wine[@]}" cmd /c "Z:${exe//\//\\} --value=1 in.bin - > NUL"
 check "binary output to NUL is fine" is "$?" 0
