@@ -33,7 +33,9 @@ if [ -f "$zip" ]; then
 fi
 
 if [ -f "$installer" ]; then
-    wine() { "$root/cmake/wine-run.sh" "$arch" "$@"; }
+    # A dialog that waits for an answer (one left behind by an earlier, interrupted check asks
+    # about the old installation) fails the check instead of blocking it.
+    wine() { timeout 120 "$root/cmake/wine-run.sh" "$arch" "$@"; }
     # Installed for all users, silently, into a folder of our own; the uninstaller is run in
     # place (_?=) so that it is finished when it returns.
     target='C:\pomuru-cipher-check'
