@@ -129,8 +129,8 @@ void TabAndType(const std::string& text) {
 TEST(window, converts_files_chosen_and_numbers_typed_with_keys) {
     const TempDir dir;
     // Japanese names go through the wide functions unharmed.
-    const std::string source = Utf8Text(dir.Path() / Utf8Path("変換前.bin"));
-    const std::string dest = Utf8Text(dir.Path() / Utf8Path("保存用.bin"));
+    const std::string source = dir.File("変換前.bin");
+    const std::string dest = dir.File("保存用.bin");
     const std::vector<std::uint8_t> content = SampleBytes(70000, 11);
     WriteBytes(source, content);
     // Where both choosers open when it exists.
