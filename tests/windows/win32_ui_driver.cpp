@@ -1,11 +1,10 @@
 // Keys through SendInput, and what the screen shows through the window functions.
-#include "win32_ui_driver.h"
+#include "windows/win32_ui_driver.h"
 
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <commdlg.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "framework/win32/wide_text.h"
@@ -14,76 +13,61 @@ namespace pomuru::test {
 
 namespace {
 
-// How long a step may wait for the screen, and how often it looks.
 constexpr auto kStepTimeout = std::chrono::seconds(30);
-constexpr UINT kTickMilliseconds = 50;
 
 HWND Handle(Window window) {
     return static_cast<HWND>(window);
+}
+
+INPUT KeyInput(WORD virtualKey, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+BOOL CALLBACK AddIfDialog(HWND window, LPARAM dialogs) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (IsWindowVisible(window) && std::wstring(name) == L"#32770") {
+        reinterpret_cast<std::vector<Window>*>(dialogs)->push_back(window);
+    }
+    return TRUE;
 }
 
 void Send(std::vector<INPUT> inputs) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-INPUT KeyInput(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-WORD VirtualKey(Key key) {
-    switch (key) {
-        case Key::Tab:
-            return VK_TAB;
-        case Key::Enter:
-            return VK_RETURN;
-        case Key::Escape:
-            return VK_ESCAPE;
-        case Key::Space:
-            return VK_SPACE;
-        case Key::Up:
-            return VK_UP;
-    }
-    return 0;
-}
-
 }  // namespace
 
 class KeyScript::Timer {
 public:
-    explicit Timer(KeyScript& script) : script_(script) {
+    explicit Timer(KeyScript& script) {
         WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = &Timer::Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kClassName;
+        windowClass.lpfnWndProc = &Procedure;
+        windowClass.lpszClassName = L"PomuruKeyScript";
         RegisterClassW(&windowClass);
-        window_ = CreateWindowW(kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetTimer(window_, 1, kTickMilliseconds, nullptr);
+        window_ = CreateWindowW(L"PomuruKeyScript", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&script));
+        SetTimer(window_, 1, 50, nullptr);
     }
     ~Timer() { DestroyWindow(window_); }
-    Timer(const Timer&) = delete;
-    Timer& operator=(const Timer&) = delete;
 
 private:
-    static constexpr const wchar_t* kClassName = L"PomuruKeyScriptTimer";
-
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<Timer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message == WM_TIMER && self != nullptr) {
-            self->script_.Tick();
+        auto* script = reinterpret_cast<KeyScript*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_TIMER && script != nullptr) {
+            script->Tick();
             return 0;
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }
 
-    KeyScript& script_;
-    HWND window_ = nullptr;
+    HWND window_;
 };
 
 KeyScript::KeyScript() = default;
@@ -102,56 +86,42 @@ void KeyScript::Start() {
 
 void KeyScript::Tick() {
     if (!failure_.empty()) {
-        CloseDialogs();
-        return;
-    }
-    if (next_ == steps_.size()) {
-        return;
-    }
-    Step& step = steps_[next_];
-    if (step.ready()) {
-        // The next step may start waiting before this one has acted: its action may open a
-        // modal loop that runs the next ticks.
-        ++next_;
+        if (!OpenDialogs().empty() && !IsMenuOpen()) {
+            BringToFront(OpenDialogs().front());
+        }
+        Press(Key::Escape);
+    } else if (next_ < steps_.size() && steps_[next_].ready()) {
+        // Counted first: the action may open a modal loop that runs the next ticks.
         waitingSince_ = std::chrono::steady_clock::now();
-        step.act();
-    } else if (std::chrono::steady_clock::now() - waitingSince_ > kStepTimeout) {
-        failure_ = "waited in vain: " + step.what + "; open:";
+        steps_[next_++].act();
+    } else if (next_ < steps_.size() &&
+               std::chrono::steady_clock::now() - waitingSince_ > kStepTimeout) {
+        failure_ = "waited in vain: " + steps_[next_].what + "; open:";
         for (const Window dialog : OpenDialogs()) {
             failure_ += " \"" + TextOf(dialog) + "\"";
-            for (const std::string& text : ChildTexts(dialog)) {
-                failure_ += " [" + text + "]";
-            }
         }
     }
 }
 
-void KeyScript::CloseDialogs() {
-    if (!OpenDialogs().empty() && !IsMenuOpen()) {
-        BringToFront(OpenDialogs().front());
-    }
-    Press(Key::Escape);
-}
-
 void Press(Key key) {
-    Send({KeyInput(VirtualKey(key), false), KeyInput(VirtualKey(key), true)});
+    constexpr WORD kKeys[] = {VK_TAB, VK_RETURN, VK_ESCAPE, VK_SPACE, VK_UP};
+    const WORD virtualKey = kKeys[static_cast<int>(key)];
+    Send({KeyInput(virtualKey, 0), KeyInput(virtualKey, KEYEVENTF_KEYUP)});
 }
 
 void PressAltSpace() {
-    Send({KeyInput(VK_MENU, false), KeyInput(VK_SPACE, false), KeyInput(VK_SPACE, true),
-          KeyInput(VK_MENU, true)});
+    Send({KeyInput(VK_MENU, 0), KeyInput(VK_SPACE, 0), KeyInput(VK_SPACE, KEYEVENTF_KEYUP),
+          KeyInput(VK_MENU, KEYEVENTF_KEYUP)});
 }
 
 void Type(std::string_view text) {
     std::vector<INPUT> inputs;
     for (const wchar_t c : afx_win32::ToWide(text)) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = static_cast<WORD>(c);
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
-        inputs.push_back(input);
-        input.ki.dwFlags |= KEYEVENTF_KEYUP;
-        inputs.push_back(input);
+        for (const DWORD flags : {KEYEVENTF_UNICODE, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP}) {
+            INPUT input = KeyInput(0, flags);
+            input.ki.wScan = static_cast<WORD>(c);
+            inputs.push_back(input);
+        }
     }
     Send(std::move(inputs));
 }
@@ -168,30 +138,21 @@ void BringToFront(Window window) {
 std::string TextOf(Window window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Handle(window))) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
-        std::max(GetWindowTextW(Handle(window), text.data(), static_cast<int>(text.size())), 0)));
+        GetWindowTextW(Handle(window), text.data(), static_cast<int>(text.size()))));
     return afx_win32::FromWide(text);
-}
-
-std::string ClassOf(Window window) {
-    wchar_t name[256] = {};
-    GetClassNameW(Handle(window), name, 256);
-    return afx_win32::FromWide(name);
 }
 
 Window Item(Window dialog, int id) {
     return GetDlgItem(Handle(dialog), id);
 }
 
-Window FocusedWindow() {
-    return GetFocus();
-}
-
-bool IsAllSelected(Window edit) {
+bool IsFocusedWithAllSelected(Window edit) {
     DWORD start = 0;
     DWORD end = 0;
     SendMessageW(Handle(edit), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
-    return start == 0 && end == static_cast<DWORD>(GetWindowTextLengthW(Handle(edit)));
+    return GetFocus() == edit && start == 0 &&
+           end == static_cast<DWORD>(GetWindowTextLengthW(Handle(edit)));
 }
 
 std::vector<std::string> ChildTexts(Window dialog) {
@@ -205,22 +166,8 @@ std::vector<std::string> ChildTexts(Window dialog) {
 
 std::vector<Window> OpenDialogs() {
     std::vector<Window> dialogs;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            if (IsWindowVisible(window) && ClassOf(window) == "#32770") {
-                reinterpret_cast<std::vector<Window>*>(found)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&dialogs));
+    EnumThreadWindows(GetCurrentThreadId(), &AddIfDialog, reinterpret_cast<LPARAM>(&dialogs));
     return dialogs;
-}
-
-std::string ChooserFolder(Window chooser) {
-    wchar_t folder[MAX_PATH] = {};
-    SendMessageW(Handle(chooser), CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
-    return afx_win32::FromWide(folder);
 }
 
 bool IsMenuOpen() {
@@ -232,32 +179,12 @@ bool IsMenuOpen() {
 std::vector<std::string> SystemMenuTexts(Window window) {
     std::vector<std::string> texts;
     const HMENU menu = GetSystemMenu(Handle(window), FALSE);
-    const int count = menu != nullptr ? GetMenuItemCount(menu) : 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; menu != nullptr && i < GetMenuItemCount(menu); ++i) {
         wchar_t text[256] = {};
         GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
         texts.push_back(afx_win32::FromWide(text));
     }
     return texts;
-}
-
-ScreenRect FrameOf(Window window) {
-    RECT rect{};
-    GetWindowRect(Handle(window), &rect);
-    return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-ScreenRect WorkArea() {
-    RECT rect{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &rect, 0);
-    return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-bool IsCentredOn(Window window, const ScreenRect& around) {
-    const ScreenRect frame = FrameOf(window);
-    const auto off = [](long a, long b, long c, long d) { return std::abs((a + b) - (c + d)); };
-    return off(frame.left, frame.right, around.left, around.right) <= 2 &&
-           off(frame.top, frame.bottom, around.top, around.bottom) <= 2;
 }
 
 bool HasTitleIcon(Window window) {
@@ -267,6 +194,25 @@ bool HasTitleIcon(Window window) {
 
 bool HasPicture(Window iconControl) {
     return SendMessageW(Handle(iconControl), STM_GETICON, 0, 0) != 0;
+}
+
+std::string ChooserFolder(Window chooser) {
+    wchar_t folder[MAX_PATH] = {};
+    SendMessageW(Handle(chooser), CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+    return afx_win32::FromWide(folder);
+}
+
+bool IsCentredOn(Window window, Window around) {
+    RECT frame{};
+    RECT outer{};
+    GetWindowRect(Handle(window), &frame);
+    if (around != nullptr) {
+        GetWindowRect(Handle(around), &outer);
+    } else {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &outer, 0);
+    }
+    return std::abs((frame.left + frame.right) - (outer.left + outer.right)) <= 2 &&
+           std::abs((frame.top + frame.bottom) - (outer.top + outer.bottom)) <= 2;
 }
 
 }  // namespace pomuru::test

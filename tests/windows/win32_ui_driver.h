@@ -19,31 +19,22 @@ using Window = void*;
 // waits in vain fails the script, which then presses Esc until the thread's dialogs are closed.
 class KeyScript {
 public:
+    KeyScript();
+    ~KeyScript();
+    KeyScript& Then(std::string what, std::function<bool()> ready, std::function<void()> act);
+    // Starts the steps; call the dialog's DoModal next.
+    void Start();
+    bool Finished() const { return next_ == steps_.size() && failure_.empty(); }
+    const std::string& Failure() const { return failure_; }
+
+private:
     struct Step {
         std::string what;
         std::function<bool()> ready;
         std::function<void()> act;
     };
-
-    KeyScript();
-    ~KeyScript();
-    KeyScript(const KeyScript&) = delete;
-    KeyScript& operator=(const KeyScript&) = delete;
-
-    KeyScript& Then(std::string what, std::function<bool()> ready, std::function<void()> act);
-    // Starts the steps; call the dialog's DoModal next.
-    void Start();
-    bool Finished() const { return next_ == steps_.size() && failure_.empty(); }
-    // What went wrong; empty while nothing did.
-    const std::string& Failure() const { return failure_; }
-
-private:
-    // The window whose timer calls Tick.
-    class Timer;
-
+    class Timer;  // the window whose timer calls Tick
     void Tick();
-    // Presses Esc at the active dialog until none of this thread is left.
-    void CloseDialogs();
 
     std::vector<Step> steps_;
     std::size_t next_ = 0;
@@ -52,50 +43,24 @@ private:
     std::unique_ptr<Timer> timer_;
 };
 
-// ---- Keys, injected as a user's ----
 enum class Key { Tab, Enter, Escape, Space, Up };
 void Press(Key key);
-// Alt+Space: opens the active window's system menu.
-void PressAltSpace();
-// Each character as the keyboard would give it, Japanese included.
-void Type(std::string_view text);
+void PressAltSpace();              // opens the active window's system menu
+void Type(std::string_view text);  // any characters, Japanese included
 
-// ---- What the screen shows ----
-// The thread's active window; nullptr when none.
 Window ActiveWindow();
-// Makes a window of this thread the one that takes the keys.
 void BringToFront(Window window);
 std::string TextOf(Window window);
-std::string ClassOf(Window window);
-// A control by its id; nullptr when there is none.
 Window Item(Window dialog, int id);
-// The window with the keyboard focus.
-Window FocusedWindow();
-// Whether all of an edit box's text is selected.
-bool IsAllSelected(Window edit);
-// The texts of the child windows in their order (the template's order).
-std::vector<std::string> ChildTexts(Window dialog);
-// The visible dialog windows (class #32770) of this thread: dialogs and message boxes.
-std::vector<Window> OpenDialogs();
-// The folder a file chooser shows.
-std::string ChooserFolder(Window chooser);
-// Whether a pop-up menu is shown.
+bool IsFocusedWithAllSelected(Window edit);
+std::vector<std::string> ChildTexts(Window dialog);  // in the template's order
+std::vector<Window> OpenDialogs();                   // this thread's dialogs and message boxes
 bool IsMenuOpen();
-// The items of a window's system menu; separators as "".
-std::vector<std::string> SystemMenuTexts(Window window);
-// A window's frame on the screen, and the primary screen's room for windows.
-struct ScreenRect {
-    long left = 0;
-    long top = 0;
-    long right = 0;
-    long bottom = 0;
-};
-ScreenRect FrameOf(Window window);
-ScreenRect WorkArea();
-// Whether the window's frame sits in the middle of the rectangle, to a pixel.
-bool IsCentredOn(Window window, const ScreenRect& around);
-// Whether the window shows an icon in its title bar, or an icon control its picture.
+std::vector<std::string> SystemMenuTexts(Window window);  // separators as ""
 bool HasTitleIcon(Window window);
 bool HasPicture(Window iconControl);
+std::string ChooserFolder(Window chooser);
+// In the middle of the other window, or of the screen's room for windows; to a pixel.
+bool IsCentredOn(Window window, Window around);
 
 }  // namespace pomuru::test

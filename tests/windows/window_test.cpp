@@ -1,11 +1,9 @@
-// The real Windows dialogs driven by keys under the system's own dialog manager: the texts of
-// the templates, the system menu's About entry, a conversion set up through the file choosers,
-// and a bad number.
+// The real Windows dialogs driven by keys under the system's own dialog manager, as a user's
+// session: the templates' texts, the About box through the real system menu, both files chosen
+// with the system's choosers, a mistyped number, and the run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,14 +19,11 @@
 namespace pomuru::test {
 namespace {
 
-// The open dialog whose caption is this text; nullptr when there is none.
 Window DialogCaptioned(const std::string& caption) {
-    for (const Window dialog : OpenDialogs()) {
-        if (TextOf(dialog) == caption) {
-            return dialog;
-        }
-    }
-    return nullptr;
+    const std::vector<Window> dialogs = OpenDialogs();
+    const auto found = std::find_if(dialogs.begin(), dialogs.end(),
+                                    [&](Window dialog) { return TextOf(dialog) == caption; });
+    return found != dialogs.end() ? *found : nullptr;
 }
 
 // Every control but the edit boxes, whose texts are the fields', shows its template's text.
@@ -36,162 +31,124 @@ void ExpectTemplateTexts(Window dialog, const DialogTemplate& dialogTemplate) {
     const std::vector<std::string> shown = ChildTexts(dialog);
     ASSERT_EQ(shown.size(), dialogTemplate.controls.size());
     for (std::size_t i = 0; i < shown.size(); ++i) {
-        const DialogControl& control = dialogTemplate.controls[i];
-        if (control.kind != ControlKind::Edit) {
-            EXPECT_EQ(shown[i], control.text) << "control " << i;
+        if (dialogTemplate.controls[i].kind != ControlKind::Edit) {
+            EXPECT_EQ(shown[i], dialogTemplate.controls[i].text) << "control " << i;
         }
     }
 }
 
-// The main dialog, up and taking the keys.
-bool MainDialogReady(Window& dialog) {
-    dialog = DialogCaptioned(kDialogCaption);
-    if (dialog != nullptr && ActiveWindow() != dialog) {
-        BringToFront(dialog);
+void PressTimes(Key key, int times) {
+    for (int i = 0; i < times; ++i) {
+        Press(key);
     }
-    return dialog != nullptr && ActiveWindow() == dialog;
 }
 
-TEST(window, shows_the_templates_texts_and_the_about_entry_in_the_real_system_menu) {
+TEST(window, a_session_by_keys_from_the_about_box_to_a_run) {
+    const TempDir dir;
+    // Japanese names go through the wide functions unharmed.
+    const std::string source = dir.File("変換前.bin");
+    const std::string dest = dir.File("保存用.bin");
+    const Bytes content = SampleBytes(70000, 11);
+    WriteBytes(source, content);
+    // Where both choosers open when it exists; made for the test if need be.
+    const std::filesystem::path myData = R"(c:\mydata)";
+    const bool madeMyData = std::filesystem::create_directory(myData);
+
     CCipherDlg dlg;
     Window main = nullptr;
-    const std::string aboutCaption(AboutDialogTemplate().caption);
+    Window other = nullptr;  // the chooser, the About box or the message box above it
+    const auto mainReady = [&] {
+        main = DialogCaptioned(kDialogCaption);
+        if (main != nullptr && ActiveWindow() != main) {
+            BringToFront(main);
+        }
+        return main != nullptr && ActiveWindow() == main && OpenDialogs().size() == 1;
+    };
+    const auto otherOpen = [&] {
+        other = ActiveWindow() != main && OpenDialogs().size() == 2 ? ActiveWindow() : nullptr;
+        return other != nullptr;
+    };
+    const auto choose = [&](const std::string& path) {
+        return [&, path] {
+            EXPECT_TRUE(std::filesystem::equivalent(Utf8Path(ChooserFolder(other)), myData));
+            Type(path);
+            Press(Key::Enter);
+        };
+    };
+    // Tab visits the controls in template order, and an edit box gets its text selected.
     KeyScript script;
     script
-        .Then(
-            "the main dialog", [&] { return MainDialogReady(main); },
-            [&] {
-                ExpectTemplateTexts(main, CipherDialogTemplate());
-                EXPECT_TRUE(HasTitleIcon(main));
-                EXPECT_TRUE(IsCentredOn(main, WorkArea()));
-                const std::vector<std::string> menu = SystemMenuTexts(main);
-                ASSERT_GE(menu.size(), 2u);
-                EXPECT_EQ(menu[menu.size() - 2], "");
-                EXPECT_EQ(menu.back(), "ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)...");
-                PressAltSpace();
-            })
+        .Then("the main dialog", mainReady,
+              [&] {
+                  ExpectTemplateTexts(main, CipherDialogTemplate());
+                  EXPECT_TRUE(HasTitleIcon(main));
+                  EXPECT_TRUE(IsCentredOn(main, nullptr));
+                  const std::vector<std::string> menu = SystemMenuTexts(main);
+                  ASSERT_GE(menu.size(), 2u);
+                  EXPECT_EQ(menu[menu.size() - 2], "");
+                  EXPECT_EQ(menu.back(), "ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+                  PressAltSpace();
+              })
         // The program's entry is the menu's last: Up from the first item reaches it.
         .Then("the system menu", IsMenuOpen,
               [] {
                   Press(Key::Up);
                   Press(Key::Enter);
               })
-        .Then(
-            "the About box", [&] { return DialogCaptioned(aboutCaption) != nullptr; },
-            [&] {
-                const Window box = DialogCaptioned(aboutCaption);
-                ExpectTemplateTexts(box, AboutDialogTemplate());
-                EXPECT_TRUE(IsCentredOn(box, FrameOf(main)));
-                // The first control without an id is the icon.
-                EXPECT_TRUE(HasPicture(Item(box, IDC_STATIC)));
-                // OK is the default button.
-                Press(Key::Enter);
-            })
-        .Then(
-            "back to the main dialog", [&] { return MainDialogReady(main); },
-            [] { Press(Key::Escape); });
-    script.Start();
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_TRUE(script.Finished()) << script.Failure();
-}
-
-// A folder made for a test if it is not there yet, and removed again if so.
-class FolderForTest {
-public:
-    explicit FolderForTest(std::filesystem::path path)
-        : path_(std::move(path)), made_(std::filesystem::create_directory(path_)) {}
-    ~FolderForTest() {
-        std::error_code ignored;
-        if (made_) {
-            std::filesystem::remove(path_, ignored);
-        }
-    }
-    FolderForTest(const FolderForTest&) = delete;
-    FolderForTest& operator=(const FolderForTest&) = delete;
-
-private:
-    const std::filesystem::path path_;
-    const bool made_;
-};
-
-std::string Lowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-// Tab from one box to the next, its text selected, and type over it.
-void TabAndType(const std::string& text) {
-    Press(Key::Tab);
-    Type(text);
-}
-
-TEST(window, converts_files_chosen_and_numbers_typed_with_keys) {
-    const TempDir dir;
-    // Japanese names go through the wide functions unharmed.
-    const std::string source = dir.File("変換前.bin");
-    const std::string dest = dir.File("保存用.bin");
-    const std::vector<std::uint8_t> content = SampleBytes(70000, 11);
-    WriteBytes(source, content);
-    // Where both choosers open when it exists.
-    const FolderForTest myData(R"(c:\mydata)");
-
-    CCipherDlg dlg;
-    Window main = nullptr;
-    Window chooser = nullptr;
-    const auto chooserOpen = [&] {
-        const std::vector<Window> dialogs = OpenDialogs();
-        chooser = nullptr;
-        for (const Window dialog : dialogs) {
-            if (dialog != main) {
-                chooser = dialog;
-            }
-        }
-        return chooser != nullptr && ActiveWindow() == chooser;
-    };
-    const auto chooserClosed = [&] { return OpenDialogs().size() == 1 && ActiveWindow() == main; };
-    KeyScript script;
-    script
-        // The focus starts in the source box; Tab, Tab: 変換前ファイルの設定.
-        .Then(
-            "the main dialog", [&] { return MainDialogReady(main); },
-            [] {
-                Press(Key::Tab);
-                Press(Key::Tab);
-                Press(Key::Space);
-            })
-        .Then("the source chooser", chooserOpen,
+        .Then("the About box", otherOpen,
               [&] {
-                  EXPECT_EQ(Lowercase(ChooserFolder(chooser)), R"(c:\mydata)");
-                  Type(source);
-                  Press(Key::Enter);
+                  EXPECT_EQ(TextOf(other), AboutDialogTemplate().caption);
+                  ExpectTemplateTexts(other, AboutDialogTemplate());
+                  EXPECT_TRUE(IsCentredOn(other, main));
+                  // The first control without an id is the icon.
+                  EXPECT_TRUE(HasPicture(Item(other, IDC_STATIC)));
+                  Press(Key::Enter);  // OK is the default button
               })
-        // Tab: the destination box, Tab: 保存用ファイルの設定.
-        .Then("the source chosen", chooserClosed,
+        // The focus is back in the source box; Tab, Tab: 変換前ファイルの設定.
+        .Then("back from the About box", mainReady,
               [] {
-                  Press(Key::Tab);
-                  Press(Key::Tab);
+                  PressTimes(Key::Tab, 2);
                   Press(Key::Space);
               })
-        .Then("the destination chooser", chooserOpen,
-              [&] {
-                  Type(dest);
-                  Press(Key::Enter);
+        .Then("the source chooser", otherOpen, choose(source))
+        // Tab: the destination box, Tab: 保存用ファイルの設定.
+        .Then("the source chosen", mainReady,
+              [] {
+                  PressTimes(Key::Tab, 2);
+                  Press(Key::Space);
               })
-        .Then("the destination chosen", chooserClosed,
+        .Then("the destination chooser", otherOpen, choose(dest))
+        // 数値 gets a text that the system's own integer reading would take as 12; then
+        // ステップ, 開始場所, すべり, 乱数化, and round to プログラム実行.
+        .Then("the destination chosen", mainReady,
               [&] {
                   EXPECT_EQ(TextOf(Item(main, IDC_SOURCE_PATH)), source);
                   EXPECT_EQ(TextOf(Item(main, IDC_DEST_PATH)), dest);
-                  // 数値, ステップ, 開始場所, すべり, then tick 乱数化.
-                  TabAndType("+77");
-                  TabAndType("2");
-                  TabAndType(" 3");
-                  TabAndType("-1");
+                  for (const char* text : {"12a", "2", " 3", "-1"}) {
+                      Press(Key::Tab);
+                      Type(text);
+                  }
                   Press(Key::Tab);
                   Press(Key::Space);
-                  // Round to the source box, then プログラム実行.
-                  Press(Key::Tab);
-                  Press(Key::Tab);
+                  PressTimes(Key::Tab, 2);
+                  Press(Key::Enter);
+              })
+        .Then("the message box", otherOpen,
+              [&] {
+                  EXPECT_EQ(TextOf(other), AfxGetApp()->AppName());
+                  const std::vector<std::string> texts = ChildTexts(other);
+                  EXPECT_NE(std::find(texts.begin(), texts.end(), "整数を入力してください。"),
+                            texts.end());
+                  Press(Key::Enter);
+              })
+        // One message (a second would keep the main dialog waiting), the run stopped before
+        // any file was touched, the bad box selected.
+        .Then("the message box closed", mainReady,
+              [&] {
+                  EXPECT_TRUE(ReadBytes(dest).empty());
+                  EXPECT_TRUE(IsFocusedWithAllSelected(Item(main, IDC_VALUE)));
+                  Type("+77");
+                  PressTimes(Key::Tab, 6);
                   Press(Key::Enter);
               })
         .Then(
@@ -199,72 +156,12 @@ TEST(window, converts_files_chosen_and_numbers_typed_with_keys) {
             [&] { return TextOf(Item(main, IDC_VALUE)) == "77" && TextOf(main) == kDialogCaption; },
             [] { Press(Key::Escape); });
     script.Start();
-    dlg.DoModal();
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    if (madeMyData) {
+        std::filesystem::remove(myData);
+    }
     ASSERT_TRUE(script.Finished()) << script.Failure();
     EXPECT_EQ(ReadBytes(dest), ReferenceConvert(content, CipherParams{2, 77, 3, -1, true}));
-}
-
-TEST(window, a_bad_number_gives_one_message_box_and_stops_the_run) {
-    const TempDir dir;
-    CCipherDlg dlg;
-    dlg.m_strSource = dir.File("source.bin");
-    dlg.m_strDest = dir.File("dest.bin");
-    const std::vector<std::uint8_t> previous{'k', 'e', 'e', 'p'};
-    WriteBytes(dlg.m_strSource, SampleBytes(100, 3));
-    WriteBytes(dlg.m_strDest, previous);
-
-    Window main = nullptr;
-    std::vector<Window> boxesSeen;
-    const auto boxOpen = [&] {
-        for (const Window dialog : OpenDialogs()) {
-            if (dialog != main &&
-                std::find(boxesSeen.begin(), boxesSeen.end(), dialog) == boxesSeen.end()) {
-                boxesSeen.push_back(dialog);
-            }
-        }
-        return OpenDialogs().size() == 2;
-    };
-    KeyScript script;
-    script
-        // The value box, whose text the system's own integer reading would take as 12.
-        .Then(
-            "the main dialog", [&] { return MainDialogReady(main); },
-            [] {
-                Press(Key::Tab);
-                Press(Key::Tab);
-                Press(Key::Tab);
-                Press(Key::Tab);
-                Press(Key::Tab);
-                Type("12a");
-                // Round to プログラム実行.
-                for (int i = 0; i < 6; ++i) {
-                    Press(Key::Tab);
-                }
-                Press(Key::Enter);
-            })
-        .Then("the message box", boxOpen,
-              [&] {
-                  const Window box = boxesSeen.front();
-                  EXPECT_EQ(TextOf(box), AfxGetApp()->AppName());
-                  const std::vector<std::string> texts = ChildTexts(box);
-                  EXPECT_NE(std::find(texts.begin(), texts.end(), "整数を入力してください。"),
-                            texts.end());
-                  Press(Key::Enter);
-              })
-        .Then(
-            "the box closed", [&] { return !boxOpen() && ActiveWindow() == main; },
-            [&] {
-                const Window value = Item(main, IDC_VALUE);
-                EXPECT_EQ(FocusedWindow(), value);
-                EXPECT_TRUE(IsAllSelected(value));
-                EXPECT_EQ(TextOf(main), kDialogCaption);
-                Press(Key::Escape);
-            });
-    script.Start();
-    dlg.DoModal();
-    ASSERT_TRUE(script.Finished()) << script.Failure();
-    EXPECT_EQ(boxesSeen.size(), 1u);
-    EXPECT_EQ(ReadBytes(dlg.m_strDest), previous);
 }
 
 }  // namespace
