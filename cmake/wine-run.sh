@@ -46,6 +46,10 @@ mkdir -p "$WINEPREFIX"
                 touch "$WINEPREFIX/.initialised"
         fi
     fi
+    # The window program's fonts, once per prefix.
+    if [ -f "$WINEPREFIX/.initialised" ] && [ ! -f "$WINEPREFIX/.window-fonts" ]; then
+        "$here/wine-prefix-setup.sh" 9>&- && touch "$WINEPREFIX/.window-fonts"
+    fi
 ) 9>"$WINEPREFIX.lock"
 
 exec "$loader" "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows packages in a configured windows or windows-x86 build directory and checks
-# them: the zip's files, and the installer installed and uninstalled again under Wine.
+# them: the zip's files and the window program's resources, and the installer installed and
+# uninstalled again under Wine.
 # Usage: scripts/check-windows-packages.sh BUILD_DIR win64|win32
 set -euo pipefail
 
@@ -32,8 +33,25 @@ if [ -f "$zip" ]; then
     done
 fi
 
+# The window program file's own resources, read as Windows reads them: icon 128 with its four
+# sizes, the version record, the manifest with per-monitor DPI awareness.
+if [ -f "$zip" ]; then
+    exe=$(mktemp --suffix=.exe)
+    unzip -p "$zip" "$name/pomuru-cipher.exe" >"$exe"
+    wrestool -x -t 14 -n 128 "$exe" >"$exe.ico"
+    sizes=$(icotool -l "$exe.ico" 2>/dev/null | grep -o -- '--width=[0-9]*' | tr '\n' ' ')
+    [ "$sizes" = "--width=16 --width=32 --width=48 --width=256 " ] ||
+        failures+=("icon 128 of pomuru-cipher.exe has the sizes: ${sizes:-none}")
+    wrestool -l -t 16 "$exe" | grep -q . || failures+=("pomuru-cipher.exe has no version record")
+    wrestool -x --raw -t 24 -n 1 "$exe" | grep -q PerMonitorV2 ||
+        failures+=("pomuru-cipher.exe has no manifest asking for per-monitor DPI awareness")
+    rm -f "$exe" "$exe.ico"
+fi
+
 if [ -f "$installer" ]; then
-    wine() { "$root/cmake/wine-run.sh" "$arch" "$@"; }
+    # A dialog that waits for an answer (one left behind by an earlier, interrupted check asks
+    # about the old installation) fails the check instead of blocking it.
+    wine() { timeout 120 "$root/cmake/wine-run.sh" "$arch" "$@"; }
     # Installed for all users, silently, into a folder of our own; the uninstaller is run in
     # place (_?=) so that it is finished when it returns.
     target='C:\pomuru-cipher-check'

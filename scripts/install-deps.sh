@@ -2,7 +2,9 @@
 # Installs the Debian packages the project needs, only those missing, quietly when all are there.
 # Usage: scripts/install-deps.sh [build|test|ci|bench|docs|windows]   (build is part of every level)
 # windows: the MinGW-w64 cross compilers for x86_64 and i686, Wine for both (the 32-bit half needs
-# Debian's i386 architecture), GoogleTest's sources to cross-build, and Xvfb for window tests.
+# Debian's i386 architecture), GoogleTest's sources to cross-build, and Xvfb for window tests;
+# Wine's fonts and the Japanese locale's sources for those, icotool for the program's icon, and
+# NSIS and unzip for the packages.
 set -euo pipefail
 
 level=${1:-build}
@@ -17,7 +19,8 @@ case "$level" in
     docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
     windows)
         packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
-                   wine wine64 wine32:i386 xvfb xauth)
+                   wine wine64 wine32:i386 xvfb xauth
+                   fonts-wine locales icoutils nsis unzip)
         foreign_arch=i386 ;;
     *) echo "usage: $0 [build|test|ci|bench|docs|windows]" >&2; exit 2 ;;
 esac

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Windows programs with MinGW-w64 and runs every Windows test under Wine.
+# Builds the Windows programs with MinGW-w64, runs every Windows test under Wine on a virtual X
+# display, and builds and checks the packages.
 # Usage: scripts/test-windows.sh [PRESET]...   (default: windows windows-x86)
 # Installs what is missing (scripts/install-deps.sh windows), builds the Linux command line the
 # tests exchange files with, and keeps Wine's prefix in build/wine. Fails if any preset fails,
@@ -12,6 +13,11 @@ presets=("$@")
 jobs=$(nproc)
 
 scripts/install-deps.sh windows
+# The window tests need an X display, and Wine's server and desktop process, which outlive each
+# program, keep the one they met first: the whole run gets one virtual display of its own.
+if [ -z "${POMURU_TEST_DISPLAY:-}" ]; then
+    POMURU_TEST_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
 
 echo "== Linux command line ($SECONDS s) =="
 linux_dir=build/linux-cli
@@ -24,6 +30,10 @@ export WINEPREFIX=$PWD/build/wine WINEDEBUG=-all
 trap 'wineserver -k 2>/dev/null || true' EXIT
 echo "== Wine prefix $WINEPREFIX ($SECONDS s) =="
 cmake/wine-run.sh win64 cmd /c ver
+# Wine speaks Japanese, as on a Japanese Windows, in the locale the window tests ask for.
+locales=build/locale
+mkdir -p "$locales"
+[ -d "$locales/ja_JP.UTF-8" ] || localedef -i ja_JP -c -f UTF-8 "$locales/ja_JP.UTF-8"
 
 failed=()
 for preset in "${presets[@]}"; do
@@ -31,6 +41,9 @@ for preset in "${presets[@]}"; do
     cmake --preset "$preset" -DPOMURU_LINUX_CLI="$PWD/$linux_dir/cli/pomuru-cipher-cli" >/dev/null
     cmake --build --preset "$preset" -j"$jobs"
     ctest --preset "$preset" -j"$jobs" || failed+=("$preset")
+    echo "== $preset packages ($SECONDS s) =="
+    case $preset in windows-x86) arch=win32 ;; *) arch=win64 ;; esac
+    scripts/check-windows-packages.sh "build/$preset" "$arch" || failed+=("$preset packages")
 done
 echo "== done ($SECONDS s) =="
 if [ ${#failed[@]} -gt 0 ]; then

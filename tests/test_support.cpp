@@ -9,6 +9,15 @@
 
 namespace pomuru::test {
 
+std::filesystem::path Utf8Path(std::string_view utf8) {
+    return std::u8string(utf8.begin(), utf8.end());
+}
+
+std::string Utf8Text(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 TempDir::TempDir() {
 #ifdef _WIN32
     // No mkdtemp: a random name, which creating the folder claims only if it is new.
@@ -30,13 +39,17 @@ TempDir::TempDir() {
 #endif
 }
 
+std::string TempDir::File(const std::string& name) const {
+    return Utf8Text(path_ / Utf8Path(name));
+}
+
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }
 
 Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Utf8Path(path), std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot read " + path);
     }
@@ -49,7 +62,7 @@ std::string ReadText(const std::string& path) {
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(Utf8Path(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     if (!out) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cipher/byte_rule.h"
@@ -22,12 +23,19 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The path of a file in it, in UTF-8 as the programs keep paths.
+    std::string File(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
 };
 
+// Paths in UTF-8 for std::filesystem, which on Windows would read a plain std::string in the
+// system's code page, and back.
+std::filesystem::path Utf8Path(std::string_view utf8);
+std::string Utf8Text(const std::filesystem::path& path);
+
+// Paths in UTF-8.
 Bytes ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 void WriteBytes(const std::string& path, const Bytes& bytes);
