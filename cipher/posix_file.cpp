@@ -53,34 +53,11 @@ File File::StandardOutput() {
     return File(STDOUT_FILENO, "standard output", false);
 }
 
-File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)),
-      name_(std::move(other.name_)),
-      owned_(std::exchange(other.owned_, false)) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = std::exchange(other.handle_, -1);
-        name_ = std::move(other.name_);
-        owned_ = std::exchange(other.owned_, false);
-    }
-    return *this;
-}
-
-File::~File() {
-    Release();
-}
-
 void File::Release() noexcept {
     const int fd = std::exchange(handle_, -1);
     if (fd >= 0 && std::exchange(owned_, false)) {
         ::close(fd);
     }
-}
-
-void File::Fail(FileOperation operation, int systemError) const {
-    throw FileError(operation, name_, systemError, !owned_);
 }
 
 std::size_t File::Read(std::span<std::uint8_t> buffer) {

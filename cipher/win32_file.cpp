@@ -159,34 +159,11 @@ File File::StandardOutput() {
     return File(StandardHandle(STD_OUTPUT_HANDLE), "standard output", false);
 }
 
-File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)),
-      name_(std::move(other.name_)),
-      owned_(std::exchange(other.owned_, false)) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = std::exchange(other.handle_, kNoHandle);
-        name_ = std::move(other.name_);
-        owned_ = std::exchange(other.owned_, false);
-    }
-    return *this;
-}
-
-File::~File() {
-    Release();
-}
-
 void File::Release() noexcept {
     const NativeHandle handle = std::exchange(handle_, kNoHandle);
     if (handle != kNoHandle && std::exchange(owned_, false)) {
         ::CloseHandle(AsHandle(handle));
     }
-}
-
-void File::Fail(FileOperation operation, int systemError) const {
-    throw FileError(operation, name_, systemError, !owned_);
 }
 
 std::size_t File::Read(std::span<std::uint8_t> buffer) {
