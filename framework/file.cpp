@@ -23,6 +23,8 @@ pomuru::File Open(const std::string& fileName, unsigned flags) {
         return pomuru::File::OpenForReading(fileName);
     }
     pomuru::File file = pomuru::File::OpenForWriting(fileName);
+    // A file a run is writing is neither emptied nor written under it.
+    file.LockExclusively();
     if ((flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate) && file.RegularFileSize()) {
         file.Truncate(0);
     }

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "cipher/file.h"
 #include "modal_driver.h"
 #include "res/resource.h"
 
@@ -148,6 +149,23 @@ TEST_F(file_chooser, missing_source_is_reported_under_the_program_name_and_every
         EXPECT_EQ(TextOf(window, IDC_SOURCE_PATH), "typed");
     });
     EXPECT_EQ(FieldsOf(dlg_), "old source|old destination|0|0|0|0");
+}
+
+TEST_F(file_chooser, destination_another_run_is_writing_is_reported_and_left_whole) {
+    const std::string busy = dir_.File("busy.bin");
+    WriteBytes(busy, {1, 2, 3});
+    File writer = File::OpenForWriting(busy);
+    writer.LockExclusively();
+    RunModal(dlg_, [&](QWidget& window) {
+        QStringList shown;
+        {
+            const auto boxes = AnswerMessageBoxes(&window, shown);
+            Choose(window, IDC_CHOOSE_DEST, busy);
+        }
+        EXPECT_EQ(shown, QStringList{QString::fromStdString("dialog_test, stop: ファイル「" + busy +
+                                                            "」は、別の変換が書き込み中です。")});
+    });
+    EXPECT_EQ(ReadBytes(busy), (Bytes{1, 2, 3}));
 }
 
 }  // namespace
