@@ -216,6 +216,10 @@ void File::LockExclusively() {
 }
 
 void File::Truncate(std::int64_t size) {
+    // -1 is also the process's own pseudo-handle: a closed file must not reach the system.
+    if (handle_ == kNoHandle) {
+        Fail(FileOperation::Truncate, EBADF);
+    }
     const HANDLE handle = AsHandle(handle_);
     LARGE_INTEGER position{};
     LARGE_INTEGER end{};

@@ -13,8 +13,16 @@ enum class StandardStream { Input, Output, Error };
 // Binary standard streams, and write failures reported as errors rather than signals.
 void PrepareStandardStreams();
 
+// The arguments as the system hands them to the program: in UTF-16 on Windows (wmain), where
+// the narrow ones would be in the ANSI code page, which cannot hold every file name.
+#ifdef _WIN32
+using NativeArgument = wchar_t*;
+#else
+using NativeArgument = char*;
+#endif
+
 // The program's arguments in UTF-8, whatever the system's own encoding of them.
-std::vector<std::string> Utf8Arguments(int argc, char* argv[]);
+std::vector<std::string> Utf8Arguments(int argc, NativeArgument argv[]);
 
 // Whether the stream is a terminal (on Windows a console; the NUL device is none).
 bool IsTerminal(StandardStream stream);

@@ -88,7 +88,8 @@ int Convert(const CommandLine& line) {
         return ReportUsageError(Mention(line.source, "standard input") + " and " +
                                 Mention(line.dest, "standard output") + " are the same file");
     }
-    ProgressMeter meter(job->SourceSize().value_or(-1), STDERR_FILENO);
+    ProgressMeter meter(job->SourceSize().value_or(-1), STDERR_FILENO,
+                        IsTerminal(StandardStream::Error));
     try {
         // A progress line may stand unfinished on the terminal.
         std::string notice = IsTerminal(StandardStream::Error) ? "\n" : "";
@@ -106,9 +107,7 @@ int Convert(const CommandLine& line) {
     return kExitOk;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int RunProgram(int argc, NativeArgument argv[]) {
     PrepareStandardStreams();
     std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     std::vector<char*> pointers;
@@ -132,3 +131,17 @@ int main(int argc, char* argv[]) {
     }
     return Convert(line);
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Linked with -municode. Without shell32 (which would split the command line otherwise) the
+// console keeps sending the log-off and shut-down events that let a run clean up.
+int wmain(int argc, wchar_t* argv[]) {
+    return RunProgram(argc, argv);
+}
+#else
+int main(int argc, char* argv[]) {
+    return RunProgram(argc, argv);
+}
+#endif

@@ -30,7 +30,7 @@ void PrepareStandardStreams() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-std::vector<std::string> Utf8Arguments(int argc, char* argv[]) {
+std::vector<std::string> Utf8Arguments(int argc, NativeArgument argv[]) {
     return {argv, argv + argc};
 }
 

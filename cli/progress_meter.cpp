@@ -17,8 +17,8 @@ constexpr double kBytesPerMegabyte = 1e6;
 
 }  // namespace
 
-ProgressMeter::ProgressMeter(std::int64_t totalBytes, int fd)
-    : totalBytes_(totalBytes), fd_(fd), enabled_(::isatty(fd) == 1), started_(Clock::now()) {}
+ProgressMeter::ProgressMeter(std::int64_t totalBytes, int fd, bool onTerminal)
+    : totalBytes_(totalBytes), fd_(fd), enabled_(onTerminal), started_(Clock::now()) {}
 
 ProgressMeter::~ProgressMeter() {
     Finish();

@@ -10,12 +10,12 @@
 
 namespace pomuru {
 
-// Draws on the given descriptor only if it is a terminal, and only once the work has lasted a
-// while: quick runs and redirected output stay silent.
+// Draws on the given descriptor only if it is a terminal (as the console layer tells it), and
+// only once the work has lasted a while: quick runs and redirected output stay silent.
 class ProgressMeter final : public ProgressObserver {
 public:
     // totalBytes is the source's size, or negative when it is unknown (a pipe).
-    ProgressMeter(std::int64_t totalBytes, int fd);
+    ProgressMeter(std::int64_t totalBytes, int fd, bool onTerminal);
     ~ProgressMeter() override;
     ProgressMeter(const ProgressMeter&) = delete;
     ProgressMeter& operator=(const ProgressMeter&) = delete;

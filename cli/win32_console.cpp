@@ -3,7 +3,6 @@
 #include <io.h>
 #include <windows.h>
 // After windows.h, which it needs.
-#include <shellapi.h>
 
 #include <cstdio>
 
@@ -36,19 +35,12 @@ void PrepareStandardStreams() {
     }
 }
 
-std::vector<std::string> Utf8Arguments(int argc, char* argv[]) {
-    // The narrow arguments are in the ANSI code page, which cannot hold every file name.
-    int count = 0;
-    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (wide == nullptr) {
-        return {argv, argv + argc};
-    }
+std::vector<std::string> Utf8Arguments(int argc, NativeArgument argv[]) {
     std::vector<std::string> arguments;
-    arguments.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        arguments.push_back(Utf8FromWide(wide[i]));
+    arguments.reserve(static_cast<std::size_t>(argc));
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(Utf8FromWide(argv[i]));
     }
-    ::LocalFree(wide);
     return arguments;
 }
 

@@ -48,6 +48,13 @@ if [ -f "$zip" ]; then
     wrestool -l -t 16 "$exe" | grep -q . || failures+=("pomuru-cipher.exe has no version record")
     wrestool -x --raw -t 24 -n 1 "$exe" | grep -q PerMonitorV2 ||
         failures+=("pomuru-cipher.exe has no manifest asking for per-monitor DPI awareness")
+    # The command line loads no window library: with one loaded, the console no longer tells it
+    # of a log-off or shut-down, and a run then could not clean up.
+    unzip -p "$zip" "$name/pomuru-cipher-cli.exe" >"$exe"
+    case $arch in win32) objdump=i686-w64-mingw32-objdump ;; *) objdump=x86_64-w64-mingw32-objdump ;; esac
+    imports=$("$objdump" -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+    [ "$imports" = "kernel32.dll msvcrt.dll " ] ||
+        failures+=("pomuru-cipher-cli.exe imports more than the kernel and the C runtime: $imports")
     rm -f "$exe" "$exe.ico"
 fi
 
