@@ -78,8 +78,8 @@ std::optional<std::string> ChooseFile(const FileChooserRequest& request) {
     chooser.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     chooser.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     // The options as given, for a chooser that leaves the current folder alone (relative paths
-    // typed into the dialog keep their meaning) and adds nothing to the recently used files:
-    // the program leaves no trace.
+    // typed into the dialog keep their meaning) and adds nothing to the recently used files.
+    // The system's chooser still remembers the last folder per program itself; no option stops it.
     chooser.Flags =
         request.flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR | OFN_DONTADDTORECENT;
     // Names of files that do not exist yet are taken, and only saving asks about overwriting.
