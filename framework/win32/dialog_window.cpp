@@ -23,7 +23,29 @@ RECT WindowRect(HWND window) {
     return rect;
 }
 
+// The system commands a busy window still carries out. The others would open a menu or a
+// move loop, or run the program's own items, inside the handler.
+bool IsHarmlessWhileBusy(WPARAM command) {
+    switch (command & 0xFFF0) {
+        case SC_MINIMIZE:
+        case SC_RESTORE:
+        case SC_SCREENSAVE:
+        case SC_MONITORPOWER:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
+
+ShutdownBlock::ShutdownBlock(HWND window) : window_(window) {
+    ShutdownBlockReasonCreate(window_, ToWide("変換中です").c_str());
+}
+
+ShutdownBlock::~ShutdownBlock() {
+    ShutdownBlockReasonDestroy(window_);
+}
 
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, afx_backend::WindowEvents& events)
     : template_(dialogTemplate), events_(events) {}
@@ -55,16 +77,24 @@ INT_PTR CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wPara
     if (self == nullptr || self->failure_) {
         return FALSE;
     }
+    INT_PTR handled = TRUE;
     try {
-        return self->OnMessage(message, wParam, lParam) ? TRUE : FALSE;
+        handled = self->OnMessage(message, wParam, lParam) ? TRUE : FALSE;
     } catch (...) {
         self->failure_ = std::current_exception();
         EndDialog(window, -1);
-        return TRUE;
     }
+    // The run that held up the end of the session is over.
+    if (!self->events_.IsHandlerRunning()) {
+        self->shutdownBlock_.reset();
+    }
+    return handled;
 }
 
 bool DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // What another program sends while a handler holds the thread (SetCaption answers it during
+    // a run) must not start a second run, a chooser or the About box inside the first.
+    const bool busy = events_.IsHandlerRunning();
     switch (message) {
         case WM_INITDIALOG:
             return OnInitDialog();
@@ -74,12 +104,19 @@ bool DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (HIWORD(wParam) != BN_CLICKED) {
                 return false;
             }
-            events_.OnCommand(LOWORD(wParam));
+            if (!busy) {
+                events_.OnCommand(LOWORD(wParam));
+            }
             return true;
         case WM_HELP:
-            events_.OnCommand(kHelpCommand);
+            if (!busy) {
+                events_.OnCommand(kHelpCommand);
+            }
             return true;
         case WM_SYSCOMMAND:
+            if (busy) {
+                return !IsHarmlessWhileBusy(wParam);
+            }
             // The system's own commands (move, close …) get their default processing.
             if (!systemMenu_ || !systemMenu_->IsProgramCommand(wParam)) {
                 return false;
@@ -94,7 +131,14 @@ bool DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             // A close request from outside while a handler holds the thread (a message box of
             // the handler pumps messages) would end the dialog under the handler's feet.
-            return events_.IsHandlerRunning();
+            return busy;
+        case WM_QUERYENDSESSION:
+            // Ending the session in the middle of a run would leave the destination half-written.
+            if (!shutdownBlock_) {
+                return false;
+            }
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, FALSE);
+            return true;
         case WM_DPICHANGED:
             ShowWindowIcons();
             ShowControlIcons();
@@ -197,6 +241,11 @@ void DialogWindow::SetCaption(std::string_view text) {
     // The caption is drawn as it is set; the controls that changed since are drawn now.
     SetWindowTextW(window_, ToWide(text).c_str());
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Only a run sets the caption inside a handler: from now until the handler returns, the
+    // session's end waits, and the system tells the user why.
+    if (events_.IsHandlerRunning() && !shutdownBlock_) {
+        shutdownBlock_.emplace(window_);
+    }
     // Answering what the system sends keeps a long run from being shown as not responding;
     // input stays queued until the handler returns.
     MSG message;

@@ -15,6 +15,19 @@
 
 namespace afx_win32 {
 
+// The reason the window gives the system for holding up the end of the session, while it
+// exists.
+class ShutdownBlock {
+public:
+    explicit ShutdownBlock(HWND window);
+    ~ShutdownBlock();
+    ShutdownBlock(const ShutdownBlock&) = delete;
+    ShutdownBlock& operator=(const ShutdownBlock&) = delete;
+
+private:
+    HWND window_;
+};
+
 class DialogWindow final : public afx_backend::DialogWindow {
 public:
     DialogWindow(const DialogTemplate& dialogTemplate, afx_backend::WindowEvents& events);
@@ -65,6 +78,8 @@ private:
     UniqueIcon shownBigIcon_;
     UniqueIcon shownSmallIcon_;
     std::vector<IconControl> iconControls_;
+    // While a run is in progress.
+    std::optional<ShutdownBlock> shutdownBlock_;
     // What left a handler through the dialog procedure, where no exception may pass: the
     // dialog ends and Run throws it again.
     std::exception_ptr failure_;

@@ -1,5 +1,5 @@
 // The file layer on Windows: bytes as they are, reasons of failures, identity, the lock, 64-bit
-// sizes, pipes. UTF-8 names are checked from Linux, by cli_test.sh.
+// sizes, pipes. UTF-8 names typed on the command line are checked from Linux, by cli_test.sh.
 #include <gtest/gtest.h>
 // For a pipe of the system's own; the code under test keeps <windows.h> to itself.
 #include <windows.h>
@@ -58,7 +58,6 @@ TEST(win32_file, failures_name_the_file_and_the_reason) {
         int error;
     } cases[] = {
         {"missing source", false, dir.File("missing.bin"), ENOENT},
-        {"Japanese name", false, dir.File("") + "無い.bin", ENOENT},
         {"folder as source", false, dir.File("folder"), EISDIR},
         {"folder as destination", true, dir.File("folder"), EISDIR},
         {"missing folder", true, dir.File("none\\out.bin"), ENOENT},
@@ -81,21 +80,24 @@ TEST(win32_file, failures_name_the_file_and_the_reason) {
 
 TEST(win32_file, identity_comes_from_the_open_files_not_the_names) {
     const TempDir dir;
-    WriteBytes(dir.File("a.bin"), {1});
+    // Named in UTF-16, as Windows' own programs name files: read in the ANSI code page, the
+    // name's UTF-8 spelling would be another name.
+    ::CloseHandle(::CreateFileW((test::Utf8Path(dir.File("")) / L"日本語a.bin").c_str(),
+                                GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     WriteBytes(dir.File("b.bin"), {1});
-    std::filesystem::create_hard_link(dir.File("a.bin"), dir.File("hard.bin"));
-    const File a = File::OpenForReading(dir.File("a.bin"));
-    // Windows has no inode numbers: identity from them would make any two files one.
-    EXPECT_FALSE(a.IsSameFileAs(File::OpenForReading(dir.File("b.bin"))));
+    std::filesystem::create_hard_link(test::Utf8Path(dir.File("日本語a.bin")),
+                                      test::Utf8Path(dir.File("hard.bin")));
+    const File a = File::OpenForReading(dir.File("日本語a.bin"));
     const struct {
         const char* name;
         std::string path;
         bool same;
     } cases[] = {
+        // Windows has no inode numbers: identity from them would make any two files one.
         {"another file", dir.File("b.bin"), false},
-        {"letter case", dir.File("A.BIN"), true},
-        {"dot segment", dir.File(".\\a.bin"), true},
-        {"forward slash", dir.File("") + "/a.bin", true},
+        {"letter case", dir.File("日本語A.BIN"), true},
+        {"dot segment", dir.File(".\\日本語a.bin"), true},
+        {"forward slash", dir.File("") + "/日本語a.bin", true},
         {"hard link", dir.File("hard.bin"), true},
         {"missing file", dir.File("missing.bin"), false},
         {"its folder", dir.File(""), false},
@@ -131,32 +133,29 @@ TEST(win32_file, conversion_keeps_every_byte_and_leaves_a_destination_in_use_alo
     }
     WriteBytes(dir.File("in.bin"), source);
     const CipherParams params{3, -77, 10, 4, true};
-    const auto convert = [&](const std::string& from, const std::string& to) {
-        auto job = ConversionJob::Prepare(File::OpenForReading(from), File::OpenForWriting(to));
-        ASSERT_TRUE(job.has_value());
-        job->Run(params, nullptr);
-    };
-    convert(dir.File("in.bin"), dir.File("out.bin"));
-    EXPECT_EQ(ReadBytes(dir.File("out.bin")), test::ReferenceConvert(source, params));
-    convert(dir.File("out.bin"), dir.File("back.bin"));
-    EXPECT_EQ(ReadBytes(dir.File("back.bin")), source);
+    const Bytes converted = test::ReferenceConvert(source, params);
+    auto job = ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
+                                      File::OpenForWriting(dir.File("out.bin")));
+    ASSERT_TRUE(job.has_value());
+    job->Run(params, nullptr);
+    EXPECT_EQ(ReadBytes(dir.File("out.bin")), converted);
 
     EXPECT_FALSE(ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
                                         File::OpenForWriting(dir.File("IN.BIN"))));
-    // Another run writes back.bin: it is neither emptied nor written.
-    File other = File::OpenForWriting(dir.File("back.bin"));
+    // Another run writes out.bin: it is neither emptied nor written.
+    File other = File::OpenForWriting(dir.File("out.bin"));
     other.LockExclusively();
     try {
         ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
-                               File::OpenForWriting(dir.File("back.bin")));
+                               File::OpenForWriting(dir.File("out.bin")));
         ADD_FAILURE() << "a destination in use was taken";
     } catch (const FileError& error) {
         EXPECT_TRUE(error.IsBusy());
-        EXPECT_EQ(error.what(), "'" + dir.File("back.bin") + "' is being written by another run");
+        EXPECT_EQ(error.what(), "'" + dir.File("out.bin") + "' is being written by another run");
     }
     other.Close();
     EXPECT_EQ(ReadBytes(dir.File("in.bin")), source);
-    EXPECT_EQ(ReadBytes(dir.File("back.bin")), source);
+    EXPECT_EQ(ReadBytes(dir.File("out.bin")), converted);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <cstdlib>
+#include <thread>
 
 #include "framework/win32/wide_text.h"
 
@@ -103,10 +104,12 @@ void KeyScript::Tick() {
     }
 }
 
-void Press(Key key) {
+void Press(Key key, int times) {
     constexpr WORD kKeys[] = {VK_TAB, VK_RETURN, VK_ESCAPE, VK_SPACE, VK_UP};
     const WORD virtualKey = kKeys[static_cast<int>(key)];
-    Send({KeyInput(virtualKey, 0), KeyInput(virtualKey, KEYEVENTF_KEYUP)});
+    for (int i = 0; i < times; ++i) {
+        Send({KeyInput(virtualKey, 0), KeyInput(virtualKey, KEYEVENTF_KEYUP)});
+    }
 }
 
 void PressAltSpace() {
@@ -124,6 +127,19 @@ void Type(std::string_view text) {
         }
     }
     Send(std::move(inputs));
+}
+
+void SendCommandDuringClick(Window dialog, int button, int command) {
+    // Waits until the click's handler answers what is sent, or gives up after a while.
+    std::thread other([=] {
+        SendMessageTimeoutW(Handle(dialog), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0,
+                            SMTO_NORMAL, 10000, nullptr);
+    });
+    while ((HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0) {
+        Sleep(1);
+    }
+    SendMessageW(Handle(dialog), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    other.join();
 }
 
 Window ActiveWindow() {

@@ -44,9 +44,12 @@ private:
 };
 
 enum class Key { Tab, Enter, Escape, Space, Up };
-void Press(Key key);
+void Press(Key key, int times = 1);
 void PressAltSpace();              // opens the active window's system menu
 void Type(std::string_view text);  // any characters, Japanese included
+// Clicks the button by a message, while another thread sends the dialog a command that can
+// only be answered inside the click's handler, as another program may.
+void SendCommandDuringClick(Window dialog, int button, int command);
 
 Window ActiveWindow();
 void BringToFront(Window window);
