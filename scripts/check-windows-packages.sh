@@ -45,7 +45,11 @@ if [ -f "$zip" ]; then
     sizes=$(icotool -l "$exe.ico" 2>/dev/null | grep -o -- '--width=[0-9]*' | tr '\n' ' ')
     [ "$sizes" = "--width=16 --width=32 --width=48 --width=256 " ] ||
         failures+=("icon 128 of pomuru-cipher.exe has the sizes: ${sizes:-none}")
-    wrestool -l -t 16 "$exe" | grep -q . || failures+=("pomuru-cipher.exe has no version record")
+    # The version record's Japanese block, its texts read back as UTF-16 (a wrong code page in
+    # the .rc would garble them).
+    record=$(wrestool -x --raw -t 16 "$exe" | iconv -c -f UTF-16LE -t UTF-8 | tr '\0' '\n')
+    grep -qa "041104b0$" <<<"$record" && grep -qax "ぽむるの暗号" <<<"$record" ||
+        failures+=("pomuru-cipher.exe has no version record in Japanese (041104b0, ぽむるの暗号)")
     wrestool -x --raw -t 24 -n 1 "$exe" | grep -q PerMonitorV2 ||
         failures+=("pomuru-cipher.exe has no manifest asking for per-monitor DPI awareness")
     # The command line loads no window library: with one loaded, the console no longer tells it
