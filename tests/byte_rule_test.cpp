@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "cipher/byte_rule.h"
-#include "cipher/crt_random.h"
 
 namespace pomuru {
 namespace {
@@ -75,6 +74,8 @@ TEST(byte_rule, mask_is_the_low_byte_of_value_and_the_remainder_of_the_first_dra
         {"negative value", {.value = -10, .randomize = true}, 1, 0xF6 ^ 1},
         // The first stage masks nothing, the random part still acts: 41 % 256 = 41.
         {"256 randomised", {.value = 256, .randomize = true}, 1, 41},
+        // Seed 12344 + 1 = 12345 → 7584, a draw wider than a byte: 0x2710 ^ 0x1DA0 = 0x3AB0.
+        {"wide draw", {.step = 12344, .value = 10000, .randomize = true}, 1, 0xB0},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(MaskFor(row.params, row.position), row.mask) << row.name;
@@ -87,14 +88,6 @@ TEST(byte_rule, seed_is_the_wrapped_sum_of_settings_and_position) {
     EXPECT_EQ(RandomSeedFor(Counting(-5, 0, 0), 3), 0xFFFFFFFEu);
     // Beyond 2^32 the position enters the sum reduced modulo 2^32.
     EXPECT_EQ(RandomSeedFor(Counting(1, 0, 0), (std::int64_t{1} << 32) + 6), 7u);
-}
-
-TEST(crt_random, first_value_after_a_seed_is_the_runtime_one) {
-    const std::pair<std::uint32_t, int> rows[] = {
-        {0, 38}, {1, 41}, {2, 45}, {12345, 7584}, {0xFFFFFFFF, 35}};
-    for (const auto& [seed, value] : rows) {
-        EXPECT_EQ(FirstRandomAfterSeed(seed), value) << "seed " << seed;
-    }
 }
 
 }  // namespace
