@@ -37,12 +37,10 @@ TEST_F(cipher_dialog,
         {"Enter with no integer in a box",
          [](QWidget& window) {
              TypeInto(window, IDC_VALUE, "2147483648");
-             QStringList shown;
-             {
-                 const auto boxes = AnswerMessageBoxes(&window, shown);
-                 QTest::keyClick(Control(window, IDC_SLIDE), Qt::Key_Return);
-             }
-             EXPECT_EQ(shown, QStringList{"dialog_test, exclamation: 整数を入力してください。"});
+             EXPECT_EQ(
+                 MessagesShownWhile(
+                     &window, [&] { QTest::keyClick(Control(window, IDC_SLIDE), Qt::Key_Return); }),
+                 QStringList{"dialog_test, exclamation: 整数を入力してください。"});
              // The dialog is active again once the window system has seen the message box go.
              ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
              auto* value = Control<QLineEdit>(window, IDC_VALUE);

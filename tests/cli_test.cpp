@@ -41,15 +41,20 @@ Outcome RunShell(const TempDir& dir, const std::string& command) {
             ReadText(dir.File("stderr.txt"))};
 }
 
+// A folder on tmpfs where there is one: the one file system where the destination's room is set
+// aside before writing, and must be given back when a run fails.
+std::filesystem::path RoomyFolder() {
+    struct statfs fileSystem {};
+    const bool tmpfs = ::statfs("/dev/shm", &fileSystem) == 0 && fileSystem.f_type == TMPFS_MAGIC;
+    return tmpfs ? "/dev/shm" : std::filesystem::temp_directory_path();
+}
+
 // A folder holding src.bin, more than two blocks of the conversion, so that block boundaries
 // are crossed.
 struct Workspace {
-    TempDir dir;
+    TempDir dir{RoomyFolder()};
     Bytes source = SampleBytes(300'000, 17);
-    explicit Workspace(const std::filesystem::path& parent = std::filesystem::temp_directory_path())
-        : dir(parent) {
-        WriteBytes(dir.File("src.bin"), source);
-    }
+    Workspace() { WriteBytes(dir.File("src.bin"), source); }
 };
 
 TEST(cli, converts_like_the_reference_rule_through_files_and_streams) {
@@ -83,14 +88,6 @@ TEST(cli, converts_like_the_reference_rule_through_files_and_streams) {
         EXPECT_EQ(there.errors, "");
         EXPECT_EQ(ReadBytes(work.dir.File("dst.bin")), ReferenceConvert(work.source, row.params));
     }
-}
-
-// A folder on tmpfs where there is one: the one file system where the destination's room is set
-// aside before writing, and must be given back when a run fails.
-std::filesystem::path RoomyFolder() {
-    struct statfs fileSystem {};
-    const bool tmpfs = ::statfs("/dev/shm", &fileSystem) == 0 && fileSystem.f_type == TMPFS_MAGIC;
-    return tmpfs ? "/dev/shm" : std::filesystem::temp_directory_path();
 }
 
 TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destination) {
@@ -160,7 +157,7 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
-        Workspace work(RoomyFolder());
+        Workspace work;
         const Outcome outcome = RunShell(work.dir, row.command);
         EXPECT_EQ(outcome.status, row.status);
         EXPECT_EQ(outcome.errors, "pomuru-cipher-cli: " + row.message + "\n" +

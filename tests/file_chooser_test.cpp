@@ -136,13 +136,8 @@ TEST_F(file_chooser, file_that_cannot_be_had_is_reported_under_the_program_name_
         dlg.m_strDest = "old destination";
         RunModal(dlg, [&](QWidget& window) {
             TypeInto(window, IDC_SOURCE_PATH, "typed");
-            QStringList shown;
-            {
-                const auto boxes = AnswerMessageBoxes(&window, shown);
-                Choose(window, row.button, row.path);
-            }
             // Captioned with the application's name: the executable's, as none was given.
-            EXPECT_EQ(shown,
+            EXPECT_EQ(MessagesShownWhile(&window, [&] { Choose(window, row.button, row.path); }),
                       QStringList{QString::fromStdString("dialog_test, stop: " + row.message)});
             // The command ended before its redisplay.
             EXPECT_EQ(TextOf(window, IDC_SOURCE_PATH), "typed");
