@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "cipher/byte_rule.h"
-#include "cipher/crt_random.h"
 
 namespace pomuru {
 namespace {
@@ -21,6 +20,7 @@ TEST(byte_rule, chooses_the_documented_positions) {
         CipherParams params;
         int attempts;
         std::vector<std::int64_t> chosen;
+        CipherCursor from = {};
     } rows[] = {
         {"step two counts from the start", Counting(2, 0, 0), 10, {2, 4, 6, 8, 10}},
         {"start five begins at the fifth byte", Counting(2, 5, 0), 10, {5, 7, 9}},
@@ -33,9 +33,12 @@ TEST(byte_rule, chooses_the_documented_positions) {
         {"start beyond the end chooses nothing", Counting(1, 11, 0), 10, {}},
         {"slide beyond the end chooses nothing", Counting(1, 0, 11), 10, {}},
         {"count reached before start waits for start", Counting(2, 7, 1), 10, {7, 9}},
+        // Counts and positions go past the 32-bit range without wrapping.
+        {"a count of 2^31 - 1", Counting(INT_MAX, 0, 0), 1, {INT_MAX}, {INT_MAX - 1, INT_MAX - 1}},
+        {"positions past 2^31", Counting(2, 0, 0), 3, {INT_MAX + 1LL, INT_MAX + 3LL}, {1, INT_MAX}},
     };
     for (const auto& row : rows) {
-        CipherCursor cursor;
+        CipherCursor cursor = row.from;
         std::vector<std::int64_t> chosen;
         for (int i = 0; i < row.attempts; ++i) {
             if (SelectNext(cursor, row.params)) {
@@ -44,15 +47,6 @@ TEST(byte_rule, chooses_the_documented_positions) {
         }
         EXPECT_EQ(chosen, row.chosen) << row.name;
     }
-}
-
-TEST(byte_rule, counts_past_the_32_bit_range_without_wrapping) {
-    const CipherParams params = Counting(INT_MAX, 0, 0);
-    CipherCursor cursor{INT_MAX - 1, INT_MAX - 1};  // counted every byte so far
-    EXPECT_TRUE(SelectNext(cursor, params));        // position 2^31 - 1 completes the first step
-    cursor.stepCount = INT_MAX - 1;
-    EXPECT_TRUE(SelectNext(cursor, params));
-    EXPECT_EQ(cursor.position, std::int64_t{INT_MAX} + 1);
 }
 
 TEST(byte_rule, mask_is_the_low_byte_of_value_and_the_remainder_of_the_first_draw) {
@@ -75,6 +69,8 @@ TEST(byte_rule, mask_is_the_low_byte_of_value_and_the_remainder_of_the_first_dra
         {"negative value", {.value = -10, .randomize = true}, 1, 0xF6 ^ 1},
         // The first stage masks nothing, the random part still acts: 41 % 256 = 41.
         {"256 randomised", {.value = 256, .randomize = true}, 1, 41},
+        // Seed 12344 + 1 = 12345 → 7584, a draw wider than a byte: 0x2710 ^ 0x1DA0 = 0x3AB0.
+        {"wide draw", {.step = 12344, .value = 10000, .randomize = true}, 1, 0xB0},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(MaskFor(row.params, row.position), row.mask) << row.name;
@@ -87,14 +83,6 @@ TEST(byte_rule, seed_is_the_wrapped_sum_of_settings_and_position) {
     EXPECT_EQ(RandomSeedFor(Counting(-5, 0, 0), 3), 0xFFFFFFFEu);
     // Beyond 2^32 the position enters the sum reduced modulo 2^32.
     EXPECT_EQ(RandomSeedFor(Counting(1, 0, 0), (std::int64_t{1} << 32) + 6), 7u);
-}
-
-TEST(crt_random, first_value_after_a_seed_is_the_runtime_one) {
-    const std::pair<std::uint32_t, int> rows[] = {
-        {0, 38}, {1, 41}, {2, 45}, {12345, 7584}, {0xFFFFFFFF, 35}};
-    for (const auto& [seed, value] : rows) {
-        EXPECT_EQ(FirstRandomAfterSeed(seed), value) << "seed " << seed;
-    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <algorithm>
 
 #include "cipher/status_captions.h"
 #include "framework/scoped_value.h"
@@ -20,29 +21,6 @@ namespace {
 
 using cipher_dialog = DialogTest;
 using window_menu = DialogTest;
-
-const QString kAboutEntry = QStringLiteral("ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)...");
-
-TEST_F(cipher_dialog, opens_centred_with_empty_paths_and_zeros_and_tabs_in_template_order) {
-    RunModal(dlg_, [](QWidget& window) {
-        EXPECT_EQ(window.windowTitle().toStdString(), kDialogCaption);
-        const QPoint offset =
-            window.frameGeometry().center() - window.screen()->availableGeometry().center();
-        EXPECT_LE(offset.manhattanLength(), 2) << "not centred on the screen";
-        EXPECT_FALSE(Control<QCheckBox>(window, IDC_RANDOMIZE)->isChecked());
-        // The focus starts in the source box and Tab goes round the controls.
-        for (const int id :
-             {IDC_SOURCE_PATH, IDC_RUN, IDC_CHOOSE_SOURCE, IDC_DEST_PATH, IDC_CHOOSE_DEST,
-              IDC_VALUE, IDC_STEP, IDC_START, IDC_SLIDE, IDC_RANDOMIZE, IDC_SOURCE_PATH}) {
-            QWidget* focused = QApplication::focusWidget();
-            ASSERT_EQ(focused, Control(window, id)) << "control " << id;
-            if (auto* edit = qobject_cast<QLineEdit*>(focused)) {
-                EXPECT_EQ(edit->text(), id == IDC_SOURCE_PATH || id == IDC_DEST_PATH ? "" : "0");
-            }
-            QTest::keyClick(focused, Qt::Key_Tab);
-        }
-    });
-}
 
 TEST_F(cipher_dialog,
        enter_reads_every_box_back_and_closes_unless_one_holds_no_integer_esc_reads_none) {
@@ -59,12 +37,10 @@ TEST_F(cipher_dialog,
         {"Enter with no integer in a box",
          [](QWidget& window) {
              TypeInto(window, IDC_VALUE, "2147483648");
-             QStringList shown;
-             {
-                 const auto boxes = AnswerMessageBoxes(&window, shown);
-                 QTest::keyClick(Control(window, IDC_SLIDE), Qt::Key_Return);
-             }
-             EXPECT_EQ(shown, QStringList{"dialog_test, exclamation: 整数を入力してください。"});
+             EXPECT_EQ(
+                 MessagesShownWhile(
+                     &window, [&] { QTest::keyClick(Control(window, IDC_SLIDE), Qt::Key_Return); }),
+                 QStringList{"dialog_test, exclamation: 整数を入力してください。"});
              // The dialog is active again once the window system has seen the message box go.
              ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
              auto* value = Control<QLineEdit>(window, IDC_VALUE);
@@ -102,8 +78,24 @@ TEST_F(cipher_dialog,
     }
 }
 
-TEST_F(cipher_dialog, keeps_the_template_layout_with_labels_whole_and_apart) {
+TEST_F(cipher_dialog, opens_centred_in_the_template_layout_with_empty_paths_and_zeros) {
     RunModal(dlg_, [](QWidget& window) {
+        EXPECT_EQ(window.windowTitle().toStdString(), kDialogCaption);
+        const QPoint offset =
+            window.frameGeometry().center() - window.screen()->availableGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 2) << "not centred on the screen";
+        EXPECT_FALSE(Control<QCheckBox>(window, IDC_RANDOMIZE)->isChecked());
+        // The focus starts in the source box and Tab goes round the controls.
+        for (const int id :
+             {IDC_SOURCE_PATH, IDC_RUN, IDC_CHOOSE_SOURCE, IDC_DEST_PATH, IDC_CHOOSE_DEST,
+              IDC_VALUE, IDC_STEP, IDC_START, IDC_SLIDE, IDC_RANDOMIZE, IDC_SOURCE_PATH}) {
+            QWidget* focused = QApplication::focusWidget();
+            ASSERT_EQ(focused, Control(window, id)) << "control " << id;
+            if (auto* edit = qobject_cast<QLineEdit*>(focused)) {
+                EXPECT_EQ(edit->text(), id == IDC_SOURCE_PATH || id == IDC_DEST_PATH ? "" : "0");
+            }
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
         const QRect source = Control(window, IDC_SOURCE_PATH)->geometry();
         const QRect run = Control(window, IDC_RUN)->geometry();
         EXPECT_EQ(Control(window, IDC_VALUE)->size(), Control(window, IDC_SLIDE)->size());
@@ -121,26 +113,19 @@ TEST_F(cipher_dialog, keeps_the_template_layout_with_labels_whole_and_apart) {
         EXPECT_NEAR(window.width(), 377, 377 * 0.2);
         EXPECT_NEAR(window.height(), 119, 119 * 0.1) << "IPAPGothic missing?";
 
-        // The labels over the number boxes, left to right.
-        QList<const QLabel*> row;
-        for (const char* text : {"数値", "ステップ", "開始場所", "すべり"}) {
-            for (const QLabel* label : window.findChildren<QLabel*>()) {
-                if (label->text() == text) {
-                    row << label;
-                }
-            }
-        }
-        ASSERT_EQ(row.size(), 4);
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            const QLabel& label = *row[i];
-            SCOPED_TRACE(label.text().toStdString());
-            const int textRight = label.x() + label.fontMetrics().horizontalAdvance(label.text());
-            EXPECT_LE(textRight, label.geometry().right() + 1) << "cut at the right";
-            EXPECT_GE(label.height(), label.fontMetrics().height()) << "descenders cut";
-            if (i + 1 < row.size()) {
-                // Half an em apart, where the characters of one word stand a pixel or two apart.
-                EXPECT_GE(row[i + 1]->x() - textRight, label.fontInfo().pixelSize() / 2);
-            }
+        // The labels over the number boxes, left to right: whole, and half an em apart, where
+        // the characters of one word stand a pixel or two apart.
+        const QList<QLabel*> labels = window.findChildren<QLabel*>();
+        int lastTextRight = 0;
+        for (const QString text : {"数値", "ステップ", "開始場所", "すべり"}) {
+            SCOPED_TRACE(text.toStdString());
+            const auto label = std::ranges::find(labels, text, &QLabel::text);
+            ASSERT_NE(label, labels.end());
+            const QFontMetrics metrics = (*label)->fontMetrics();
+            EXPECT_GE((*label)->x() - lastTextRight, (*label)->fontInfo().pixelSize() / 2);
+            lastTextRight = (*label)->x() + metrics.horizontalAdvance(text);
+            EXPECT_LE(lastTextRight, (*label)->geometry().right() + 1) << "cut at the right";
+            EXPECT_GE((*label)->height(), metrics.height()) << "descenders cut";
         }
     });
 }
@@ -149,25 +134,20 @@ TEST_F(window_menu, about_entry_or_command_opens_the_about_box_which_closes_back
     // The main window, which the About box is centred over.
     const ScopedValue main(AfxGetApp()->m_pMainWnd, &dlg_);
     RunModal(dlg_, [&](QWidget& window) {
-        const auto checkAndClose = [&](QWidget& box) {
-            // 235 x 55 dialog units are 353 x 83 pixels at 96 dpi in the template's own face.
-            EXPECT_NEAR(box.width(), 353, 353 * 0.2);
-            EXPECT_NEAR(box.height(), 83, 83 * 0.1);
-            const QPoint offset = box.geometry().center() - window.geometry().center();
-            EXPECT_LE(offset.manhattanLength(), 2) << "not centred over the main dialog";
-            for (const QWidget* control : box.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                EXPECT_TRUE(box.rect().contains(control->geometry())) << "outside the box";
-                if (const auto* label = qobject_cast<const QLabel*>(control)) {
-                    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
-                        << "cut off: " << label->text().toStdString();
+        int opened = 0;
+        const auto aboutBoxes =
+            WindowAnswerer::Above<afx_qt::DialogWindow>(&window, [&](QWidget& box) {
+                ++opened;
+                const QPoint offset = box.geometry().center() - window.geometry().center();
+                EXPECT_LE(offset.manhattanLength(), 2) << "not centred over the main dialog";
+                for (const QWidget* control :
+                     box.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                    EXPECT_TRUE(box.rect().contains(control->geometry())) << "outside the box";
                 }
-            }
-            ClickOn(box, IDOK);
-        };
+                ClickOn(box, IDOK);
+            });
+        QStringList items;
         {
-            const auto aboutBox =
-                WindowAnswerer::Above<afx_qt::DialogWindow>(&window, checkAndClose);
-            QStringList items;
             const auto menu = WindowAnswerer::Above<QMenu>(&window, [&](QWidget& popup) {
                 for (const QAction* action : popup.actions()) {
                     items << action->text();
@@ -177,16 +157,13 @@ TEST_F(window_menu, about_entry_or_command_opens_the_about_box_which_closes_back
             // A right click where no control lies.
             QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
                               {window.width() - 3, window.height() - 3});
-            // The program's entry comes last, after a separator.
-            EXPECT_EQ(items, QStringList({QStringLiteral("閉じる(&C)"), QString(), kAboutEntry}));
         }
-        {
-            const auto aboutBox =
-                WindowAnswerer::Above<afx_qt::DialogWindow>(&window, checkAndClose);
-            // The system may set the low four bits of the id it sends.
-            dlg_.Dispatch(Message::SysCommand, 0, MessageArgs{IDM_ABOUTBOX | 0x3, 0});
-        }
-        EXPECT_EQ(QApplication::activeModalWidget(), &window);
+        // The program's entry comes last, after a separator.
+        EXPECT_EQ(items, QStringList({QStringLiteral("閉じる(&C)"), QString(),
+                                      QStringLiteral("ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
+        // The system may set the low four bits of the id it sends.
+        dlg_.Dispatch(Message::SysCommand, 0, MessageArgs{IDM_ABOUTBOX | 0x3, 0});
+        EXPECT_EQ(opened, 2);
     });
 }
 

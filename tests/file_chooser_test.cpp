@@ -42,25 +42,33 @@ void Choose(QWidget& window, int button, const std::string& path) {
     });
 }
 
-TEST_F(file_chooser,
-       destination_is_emptied_at_once_and_a_run_converts_into_it_with_the_typed_numbers) {
+TEST_F(file_chooser, destination_is_emptied_and_converted_into_unless_it_is_the_source) {
     WriteBytes(dir_.File("existing.bin"), {1, 2, 3});
+    fs::create_directory_symlink(dir_.Path(), dir_.Path() / "folder-link");
+    fs::create_symlink(source_, dir_.Path() / "file-link");
+    fs::create_hard_link(source_, dir_.Path() / "hard-link");
     const Bytes expected = ReferenceConvert(content_, {2, 77, 3, 0, true});
     ASSERT_NE(expected, ReferenceConvert(content_, {2, 77, 3, 0, false}));
-    for (const std::string& dest : {dir_.File("existing.bin"), dir_.File("new.bin")}) {
+    const std::pair<std::string, bool> rows[] = {{dir_.File("existing.bin"), false},
+                                                 {dir_.File("new.bin"), false},
+                                                 {source_, true},
+                                                 {dir_.File("file-link"), true},
+                                                 {dir_.File("hard-link"), true},
+                                                 {dir_.File("folder-link/source.bin"), true}};
+    for (const auto& [dest, isSource] : rows) {
         SCOPED_TRACE(dest);
         CCipherDlg dlg;
         RunModal(dlg, [&](QWidget& window) {
             Choose(window, IDC_CHOOSE_SOURCE, source_);
             Choose(window, IDC_CHOOSE_DEST, dest);
-            EXPECT_EQ(ReadBytes(dest), Bytes{});
+            EXPECT_EQ(ReadBytes(dest), isSource ? content_ : Bytes{});
             TypeInto(window, IDC_VALUE, "+77");
             TypeInto(window, IDC_STEP, "2");
             TypeInto(window, IDC_START, " 3");
             ClickOn(window, IDC_RANDOMIZE);
             // Back from the choosers, as a window manager would hand it back. Enter on the focused
             // run button presses it rather than OK. A close request that arrives while the run
-            // lets the caption repaint is ignored.
+            // lets the caption repaint is ignored; one after a run that did nothing is not.
             window.activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
             QTest::mouseClick(Control(window, IDC_SOURCE_PATH), Qt::LeftButton);
@@ -68,35 +76,15 @@ TEST_F(file_chooser,
             QCoreApplication::postEvent(&window, new QCloseEvent);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QCoreApplication::sendPostedEvents();
-            EXPECT_TRUE(window.isVisible());
-            // The boxes show the numbers as read back, in plain decimal.
-            EXPECT_EQ(TextOf(window, IDC_VALUE), "77");
-            EXPECT_EQ(TextOf(window, IDC_START), "3");
+            EXPECT_EQ(window.isVisible(), !isSource);
+            // The boxes show the numbers as read back, in plain decimal; a run that returned
+            // before doing anything read nothing back.
+            EXPECT_EQ(TextOf(window, IDC_VALUE), isSource ? "+77" : "77");
+            EXPECT_EQ(TextOf(window, IDC_START), isSource ? " 3" : "3");
         });
-        EXPECT_EQ(ReadBytes(dest), expected);
+        EXPECT_EQ(ReadBytes(dest), isSource ? content_ : expected);
         EXPECT_EQ(ReadBytes(source_), content_);
-        EXPECT_EQ(FieldsOf(dlg), source_ + "|" + dest + "|2|77|3|0");
-    }
-}
-
-TEST_F(file_chooser, source_chosen_as_destination_under_any_name_stays_whole_and_is_not_run) {
-    fs::create_directory_symlink(dir_.Path(), dir_.Path() / "folder-link");
-    fs::create_symlink(source_, dir_.Path() / "file-link");
-    fs::create_hard_link(source_, dir_.Path() / "hard-link");
-    for (const std::string& dest : {source_, dir_.File("file-link"), dir_.File("hard-link"),
-                                    dir_.File("folder-link/source.bin")}) {
-        SCOPED_TRACE(dest);
-        RunModal(dlg_, [&](QWidget& window) {
-            Choose(window, IDC_CHOOSE_SOURCE, source_);
-            Choose(window, IDC_CHOOSE_DEST, dest);
-            EXPECT_EQ(ReadBytes(source_), content_);
-            EXPECT_EQ(TextOf(window, IDC_DEST_PATH).toStdString(), dest);
-            TypeInto(window, IDC_VALUE, "5");
-            ClickOn(window, IDC_RUN);
-            // Nothing was read back: the run returned before doing anything.
-            EXPECT_EQ(TextOf(window, IDC_VALUE), "5");
-        });
-        EXPECT_EQ(ReadBytes(source_), content_);
+        EXPECT_EQ(FieldsOf(dlg), source_ + "|" + dest + (isSource ? "|0|0|0|0" : "|2|77|3|0"));
     }
 }
 
@@ -126,45 +114,36 @@ TEST_F(file_chooser, opens_in_mydata_and_cancel_clears_the_field_and_shows_the_s
         EXPECT_EQ(TextOf(window, IDC_VALUE), "0");
         EXPECT_EQ(TextOf(window, IDC_STEP), "3");
     });
-    EXPECT_EQ(dlg_.m_strSource, "");
 }
 
-TEST_F(file_chooser, missing_source_is_reported_under_the_program_name_and_every_field_kept) {
-    const std::string missing = dir_.File("missing.bin");
-    dlg_.m_strSource = "old source";
-    dlg_.m_strDest = "old destination";
-    RunModal(dlg_, [&](QWidget& window) {
-        TypeInto(window, IDC_SOURCE_PATH, "typed");
-        QStringList shown;
-        {
-            const auto boxes = AnswerMessageBoxes(&window, shown);
-            Choose(window, IDC_CHOOSE_SOURCE, missing);
-        }
-        // Captioned with the application's name: the executable's, as none was given.
-        EXPECT_EQ(shown,
-                  QStringList{QString::fromStdString(
-                      "dialog_test, stop: ファイル「" + missing +
-                      "」を開けませんでした。\nファイルまたはフォルダーが見つかりません。")});
-        // The command ended before its redisplay.
-        EXPECT_EQ(TextOf(window, IDC_SOURCE_PATH), "typed");
-    });
-    EXPECT_EQ(FieldsOf(dlg_), "old source|old destination|0|0|0|0");
-}
-
-TEST_F(file_chooser, destination_another_run_is_writing_is_reported_and_left_whole) {
-    const std::string busy = dir_.File("busy.bin");
+TEST_F(file_chooser, file_that_cannot_be_had_is_reported_under_the_program_name_and_kept_whole) {
+    const std::string missing = dir_.File("missing.bin"), busy = dir_.File("busy.bin");
     WriteBytes(busy, {1, 2, 3});
     File writer = File::OpenForWriting(busy);
     writer.LockExclusively();
-    RunModal(dlg_, [&](QWidget& window) {
-        QStringList shown;
-        {
-            const auto boxes = AnswerMessageBoxes(&window, shown);
-            Choose(window, IDC_CHOOSE_DEST, busy);
-        }
-        EXPECT_EQ(shown, QStringList{QString::fromStdString("dialog_test, stop: ファイル「" + busy +
-                                                            "」は、別の変換が書き込み中です。")});
-    });
+    const struct {
+        int button;
+        std::string path, message;
+    } rows[] = {
+        {IDC_CHOOSE_SOURCE, missing,
+         "ファイル「" + missing +
+             "」を開けませんでした。\nファイルまたはフォルダーが見つかりません。"},
+        {IDC_CHOOSE_DEST, busy, "ファイル「" + busy + "」は、別の変換が書き込み中です。"},
+    };
+    for (const auto& row : rows) {
+        CCipherDlg dlg;
+        dlg.m_strSource = "old source";
+        dlg.m_strDest = "old destination";
+        RunModal(dlg, [&](QWidget& window) {
+            TypeInto(window, IDC_SOURCE_PATH, "typed");
+            // Captioned with the application's name: the executable's, as none was given.
+            EXPECT_EQ(MessagesShownWhile(&window, [&] { Choose(window, row.button, row.path); }),
+                      QStringList{QString::fromStdString("dialog_test, stop: " + row.message)});
+            // The command ended before its redisplay.
+            EXPECT_EQ(TextOf(window, IDC_SOURCE_PATH), "typed");
+        });
+        EXPECT_EQ(FieldsOf(dlg), "old source|old destination|0|0|0|0");
+    }
     EXPECT_EQ(ReadBytes(busy), (Bytes{1, 2, 3}));
 }
 

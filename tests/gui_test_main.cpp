@@ -8,6 +8,7 @@
 #include "framework/afx_win_main.h"
 #include "framework/win_app.h"
 #include "res/cipher_resources.h"
+#include "test_support.h"
 
 namespace {
 
@@ -23,18 +24,14 @@ private:
     int m_nResult = 1;
 };
 
-// The files under the user's folders (HOME and the XDG folders).
+// The files under the user's home folder, where the XDG folders lie too.
 std::set<std::filesystem::path> UserFiles() {
     std::set<std::filesystem::path> files;
-    for (const char* variable :
-         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
-        std::error_code error;
-        const char* folder = std::getenv(variable);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(
-                 folder != nullptr ? folder : "", error)) {
-            if (!entry.is_directory()) {
-                files.insert(entry.path());
-            }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             std::getenv("HOME") != nullptr ? std::getenv("HOME") : "", error)) {
+        if (!entry.is_directory()) {
+            files.insert(entry.path());
         }
     }
     return files;
@@ -60,8 +57,17 @@ private:
 int main(int argc, char* argv[]) {
     testing::InitGoogleTest(&argc, argv);
 #ifndef _WIN32
+    // A fresh home folder for every run, so that a file an earlier run left cannot hide one this
+    // run writes; "c:\mydata", where the choosers open, is the folder of that name in it.
     // Windows' own file chooser keeps its history in the registry, which no look at the files
     // can see; the user's profile there holds Wine's links to the whole Linux home folder.
+    const pomuru::test::TempDir home;
+    std::filesystem::create_directory(home.Path() / "mydata");
+    ::setenv("HOME", home.Path().c_str(), 1);
+    for (const char* variable :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
+        ::unsetenv(variable);
+    }
     testing::AddGlobalTestEnvironment(new NoTraceInUserFolders);
 #endif
     CTestApp app;

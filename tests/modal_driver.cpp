@@ -79,8 +79,9 @@ void WindowAnswerer::AnswerOpenWindow() {
     timer_.start();
 }
 
-WindowAnswerer AnswerMessageBoxes(const QWidget* under, QStringList& shown) {
-    return WindowAnswerer::Above<QMessageBox>(under, [&shown](QWidget& window) {
+QStringList MessagesShownWhile(const QWidget* under, const std::function<void()>& action) {
+    QStringList shown;
+    const auto boxes = WindowAnswerer::Above<QMessageBox>(under, [&shown](QWidget& window) {
         const auto& box = static_cast<QMessageBox&>(window);
         const char* icon = box.icon() == QMessageBox::Critical  ? "stop"
                            : box.icon() == QMessageBox::Warning ? "exclamation"
@@ -88,6 +89,8 @@ WindowAnswerer AnswerMessageBoxes(const QWidget* under, QStringList& shown) {
         shown << box.windowTitle() + ", " + icon + ": " + box.text();
         QTest::keyClick(&window, Qt::Key_Return);
     });
+    action();
+    return shown;
 }
 
 std::string FieldsOf(const CCipherDlg& dlg) {

@@ -70,9 +70,9 @@ private:
     bool answered_ = false;
 };
 
-// Answers every message box above the window with Enter, adding to `shown` what each showed:
-// "title, icon: text", the icon "stop" or "exclamation".
-WindowAnswerer AnswerMessageBoxes(const QWidget* under, QStringList& shown);
+// Runs the action, answering every message box above the window with Enter; returns what each
+// showed: "title, icon: text", the icon "stop" or "exclamation".
+QStringList MessagesShownWhile(const QWidget* under, const std::function<void()>& action);
 
 // The main dialog's fields in one text: "source|dest|step|value|start|slide".
 std::string FieldsOf(const CCipherDlg& dlg);

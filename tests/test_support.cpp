@@ -1,7 +1,6 @@
 // Temporary folders, file contents and the reference conversion for the tests.
 #include "test_support.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -18,25 +17,16 @@ std::string Utf8Text(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
-TempDir::TempDir() {
-#ifdef _WIN32
-    // No mkdtemp: a random name, which creating the folder claims only if it is new.
+TempDir::TempDir(const std::filesystem::path& parent) {
+    // A random name, which creating the folder claims only if it is new (Windows has no mkdtemp).
     std::random_device entropy;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path_ =
-            std::filesystem::temp_directory_path() / ("pomuru-test-" + std::to_string(entropy()));
+        path_ = parent / ("pomuru-test-" + std::to_string(entropy()));
         if (std::filesystem::create_directory(path_)) {
             return;
         }
     }
     throw std::runtime_error("cannot create a temporary folder");
-#else
-    std::string pattern = (std::filesystem::temp_directory_path() / "pomuru-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    path_ = pattern;
-#endif
 }
 
 std::string TempDir::File(const std::string& name) const {

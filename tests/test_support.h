@@ -17,7 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 // A private folder for one test, removed with everything in it afterwards.
 class TempDir {
 public:
-    TempDir();
+    explicit TempDir(const std::filesystem::path& parent = std::filesystem::temp_directory_path());
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
