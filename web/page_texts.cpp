@@ -37,8 +37,8 @@ std::string Base64(std::span<const std::uint8_t> bytes) {
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
         const std::size_t left = bytes.size() - i;
-        const std::uint32_t group = (bytes[i] << 16) | (left > 1 ? bytes[i + 1] << 8 : 0) |
-                                    (left > 2 ? bytes[i + 2] : 0);
+        const std::uint32_t group =
+            (bytes[i] << 16) | (left > 1 ? bytes[i + 1] << 8 : 0) | (left > 2 ? bytes[i + 2] : 0);
         for (std::size_t k = 0; k < 4; ++k) {
             text += k <= left ? kDigits[(group >> (18 - 6 * k)) & 0x3F] : '=';
         }

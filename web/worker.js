@@ -62,6 +62,14 @@ class FileStepError extends Error {
     }
 }
 
+async function finishWrite(write) {
+    try {
+        await write;
+    } catch (error) {
+        throw new FileStepError('write', error);
+    }
+}
+
 async function convert({ file, handle, texts, randomize }) {
     const core = await corePromise;
     // In the window's order of exchange; the first box without an integer is reported.
@@ -88,6 +96,7 @@ async function convert({ file, handle, texts, randomize }) {
     try {
         // The next piece is read while this one is converted and written.
         let next = file.size > 0 ? file.slice(0, PIECE_SIZE).arrayBuffer() : null;
+        let pendingWrite = null;
         for (let done = 0; done < file.size;) {
             let piece;
             try {
@@ -102,12 +111,11 @@ async function convert({ file, handle, texts, randomize }) {
             next?.catch(() => {});
             converter.block.set(piece);
             converter.convert(piece.length, done + 1);
-            // Copied out: the sink may keep it after this returns, and the block is reused.
-            try {
-                await sink.write(converter.block.slice(0, piece.length));
-            } catch (error) {
-                throw new FileStepError('write', error);
-            }
+            // One write at a time, under way while the next piece is read and converted; the
+            // piece is copied out, since the block is reused.
+            await finishWrite(pendingWrite);
+            pendingWrite = sink.write(converter.block.slice(0, piece.length));
+            pendingWrite.catch(() => {});
             done = following;
             if (cancelRequested) {
                 await sink.abort();
@@ -116,6 +124,7 @@ async function convert({ file, handle, texts, randomize }) {
             }
             postMessage({ type: 'progress', done, total: file.size });
         }
+        await finishWrite(pendingWrite);
         let blob;
         try {
             blob = await sink.close();

@@ -40,9 +40,10 @@ class Browser:
                      'about:blank']
         if os.geteuid() == 0:
             arguments.insert(1, '--no-sandbox')  # Chromium refuses to run as root otherwise
+        port_file = Path(profile, 'DevToolsActivePort')
+        port_file.unlink(missing_ok=True)  # one left by an earlier browser names a dead port
         self.process = subprocess.Popen(arguments, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
-        port_file = Path(profile, 'DevToolsActivePort')
         for _ in range(300):
             if port_file.exists() and len(port_file.read_text().split()) == 2:
                 break
