@@ -40,6 +40,16 @@ async function loadCore(moduleBytes) {
                 convert(size, firstPosition) {
                     core.pomuru_converter_convert(handle, size, firstPosition);
                 },
+                // Converts bytes of any length, which stand at positions firstPosition on, in
+                // place, a block at a time: the caller's buffer can then be handed on as it is.
+                convertInPlace(bytes, firstPosition) {
+                    for (let at = 0; at < bytes.length; at += blockSize) {
+                        const part = bytes.subarray(at, at + blockSize);
+                        block.set(part);
+                        core.pomuru_converter_convert(handle, part.length, firstPosition + at);
+                        part.set(block.subarray(0, part.length));
+                    }
+                },
                 destroy() {
                     core.pomuru_converter_destroy(handle);
                 },

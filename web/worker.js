@@ -3,8 +3,14 @@
 // Follows core.js; CORE_MODULES holds the two builds of the core, base64-encoded.
 'use strict';
 
-// Enough to keep the core's loops busy and few enough calls; the module's memory is 16 MiB.
-const PIECE_SIZE = 8 * 1024 * 1024;
+// Pieces as the file is read and written: large, since every read and write of the browser's
+// file access costs a round trip through its storage processes whatever its size.
+const PIECE_SIZE = 32 * 1024 * 1024;
+// What the core converts at a time; its memory is 16 MiB.
+const BLOCK_SIZE = 8 * 1024 * 1024;
+// Writes under way at once, each holding its piece: memory stays at a few pieces whatever the
+// file's size, while the storage processes always have the next piece to write.
+const WRITES_IN_FLIGHT = 2;
 
 function decodeBase64(text) {
     const binary = atob(text);
@@ -31,14 +37,15 @@ async function openSink(handle) {
     if (handle) {
         // The browser writes to a copy and replaces the file only at close: a failed or
         // cancelled run leaves the chosen file as it was.
-        const writable = await handle.createWritable();
+        // One writer for the run, so that writes queue up in order.
+        const writer = (await handle.createWritable()).getWriter();
         return {
-            write: (bytes) => writable.write(bytes),
+            write: (bytes) => writer.write(bytes),
             close: async () => {
-                await writable.close();
+                await writer.close();
                 return null;
             },
-            abort: () => writable.abort().catch(() => {}),
+            abort: () => writer.abort().catch(() => {}),
         };
     }
     // Blobs may be kept on disk by the browser, so the parts need not stay in memory.
@@ -92,11 +99,17 @@ async function convert({ file, handle, texts, randomize }) {
         throw new FileStepError('openWrite', error);
     }
     postMessage({ type: 'started', values });
-    const converter = core.createConverter(settings, PIECE_SIZE);
+    const converter = core.createConverter(settings, BLOCK_SIZE);
+    const read = (from) => {
+        const piece = file.slice(from, from + PIECE_SIZE).arrayBuffer();
+        // Read errors of a piece not awaited yet are reported when its turn comes.
+        piece.catch(() => {});
+        return piece;
+    };
     try {
-        // The next piece is read while this one is converted and written.
-        let next = file.size > 0 ? file.slice(0, PIECE_SIZE).arrayBuffer() : null;
-        let pendingWrite = null;
+        // The next piece is read while this one is converted, and earlier ones are written.
+        let next = file.size > 0 ? read(0) : null;
+        const writes = [];
         for (let done = 0; done < file.size;) {
             let piece;
             try {
@@ -105,17 +118,14 @@ async function convert({ file, handle, texts, randomize }) {
                 throw new FileStepError('read', error);
             }
             const following = done + piece.length;
-            next = following < file.size
-                ? file.slice(following, following + PIECE_SIZE).arrayBuffer() : null;
-            // Read errors of a piece not awaited are reported when its turn comes.
-            next?.catch(() => {});
-            converter.block.set(piece);
-            converter.convert(piece.length, done + 1);
-            // One write at a time, under way while the next piece is read and converted; the
-            // piece is copied out, since the block is reused.
-            await finishWrite(pendingWrite);
-            pendingWrite = sink.write(converter.block.slice(0, piece.length));
-            pendingWrite.catch(() => {});
+            next = following < file.size ? read(following) : null;
+            // Converted where it was read, and handed to the write as it is: no copies beyond
+            // the core's own block.
+            converter.convertInPlace(piece, done + 1);
+            if (writes.length === WRITES_IN_FLIGHT) await finishWrite(writes.shift());
+            const write = sink.write(piece);
+            write.catch(() => {});
+            writes.push(write);
             done = following;
             if (cancelRequested) {
                 await sink.abort();
@@ -124,7 +134,7 @@ async function convert({ file, handle, texts, randomize }) {
             }
             postMessage({ type: 'progress', done, total: file.size });
         }
-        await finishWrite(pendingWrite);
+        for (const write of writes) await finishWrite(write);
         let blob;
         try {
             blob = await sink.close();

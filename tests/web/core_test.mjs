@@ -64,16 +64,15 @@ function nativeConversion(folder, input, settings) {
     return fs.readFileSync(dest);
 }
 
-// Converts input in pieces of random sizes, as the worker converts a file.
+// Converts input in pieces of random sizes, some over several blocks, as the worker converts a
+// file.
 function wasmConversion(core, input, settings, unit, blockSize) {
     const converter = core.createConverter(settings, blockSize, unit);
-    const output = Buffer.alloc(input.length);
+    const output = Buffer.from(input);
     try {
         for (let done = 0; done < input.length;) {
-            const size = Math.min(input.length - done, 1 + below(blockSize));
-            converter.block.set(input.subarray(done, done + size));
-            converter.convert(size, done + 1);
-            output.set(converter.block.subarray(0, size), done);
+            const size = Math.min(input.length - done, 1 + below(3 * blockSize));
+            converter.convertInPlace(output.subarray(done, done + size), done + 1);
             done += size;
         }
     } finally {
