@@ -166,7 +166,7 @@ def main():
             digest = browser.evaluate(SAVED_DIGEST) if url == served else \
                 browser.wait_for((WORK / f'page-{size}').exists) and sha256(WORK / f'page-{size}')
             check(digest == sha256(WORK / 'native'),
-                  f'{size} bytes, {settings}, {url[:4]}{url[-9:]}: as the command line')
+                  f'{size} bytes, {settings}, {url[:4]}, {url.split("/")[-1]}: as the command line')
             if size > 256 << 20:
                 titles = browser.evaluate('titles')
                 turns = [TEXTS['waitCaption'], TEXTS['waitElsewhereCaption']] * len(titles)
