@@ -13,7 +13,7 @@ std::variant<std::int32_t, IntegerError> ParseDecimalInt32(std::string_view text
     const std::string_view number = plus ? text.substr(1) : text;
     const std::string_view digits = !plus && number.starts_with('-') ? number.substr(1) : number;
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    if (digits.empty() || !std::ranges::all_of(digits, isDigit)) {
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
         return IntegerError::NotAnInteger;
     }
     std::int32_t value = 0;

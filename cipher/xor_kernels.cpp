@@ -1,9 +1,11 @@
 // The converter's inner loops: a portable version, SSE2 (every x86-64 processor), and AVX2 and
-// AVX-512 chosen at run time where the compiler can target them function by function.
+// AVX-512 chosen at run time where the compiler can target them function by function; in a
+// WebAssembly build with -msimd128, its 128-bit vectors.
 #include "cipher/xor_kernels.h"
 
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "cipher/crt_random.h"
 
@@ -23,6 +25,10 @@
 #endif
 #define POMURU_HAVE_WIDE_VECTORS 1
 #define POMURU_TARGET(features) __attribute__((target(features)))
+#endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#define POMURU_HAVE_WASM_SIMD 1
 #endif
 
 namespace pomuru {
@@ -210,6 +216,78 @@ std::size_t XorRandomAvx512(std::uint8_t* data, std::size_t size, std::uint32_t 
 }
 #endif
 
+#ifdef POMURU_HAVE_WASM_SIMD
+void XorConstantWasm(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
+    const v128_t wide = wasm_i8x16_splat(static_cast<std::int8_t>(mask));
+    std::size_t i = 0;
+    for (; i + 16 <= size; i += 16) {
+        wasm_v128_store(data + i, wasm_v128_xor(wasm_v128_load(data + i), wide));
+    }
+    XorConstantPortable(data + i, size - i, mask);
+}
+
+// The remainder of the lanes of n, each below 2^15. WebAssembly has no 16-bit multiply-high,
+// but a 15-bit value times a 16-bit magic fits a 32-bit lane, so the quotient is taken in those;
+// the rest is done in 16-bit lanes, where the multiplication is cheaper.
+template <int kShift>
+v128_t RemainderWasm(v128_t nLow, v128_t nHigh, v128_t magic, v128_t divisors) {
+    const v128_t qLow = wasm_u32x4_shr(wasm_i32x4_mul(nLow, magic), 16 + kShift);
+    const v128_t qHigh = wasm_u32x4_shr(wasm_i32x4_mul(nHigh, magic), 16 + kShift);
+    // Every lane is below 2^15: the signed narrowing keeps it as it is.
+    const v128_t n = wasm_i16x8_narrow_i32x4(nLow, nHigh);
+    const v128_t q = wasm_i16x8_narrow_i32x4(qLow, qHigh);
+    return wasm_i16x8_sub(n, wasm_i16x8_mul(q, divisors));
+}
+
+// The shift is a template argument: a shift by a variable amount, even the same in every lane,
+// is taken apart lane by lane by the compiler.
+template <int kShift>
+std::size_t XorRandomWasm(std::uint8_t* data, std::size_t size, std::uint32_t state,
+                          SmallDivisor divisor, std::uint8_t valueByte) {
+    // Doubled states, as in the SSE2 loop: the 15-bit value is a plain shift by 17. Lane e of
+    // vector j holds the state of byte 4 * j + e.
+    constexpr std::uint32_t kAdvance = CrtRandom::kMultiplier << 1;
+    const std::uint32_t first = state << 1;
+    v128_t s0 =
+        wasm_u32x4_make(first, first + kAdvance, first + 2 * kAdvance, first + 3 * kAdvance);
+    v128_t s1 = wasm_i32x4_add(s0, wasm_u32x4_splat(4 * kAdvance));
+    v128_t s2 = wasm_i32x4_add(s0, wasm_u32x4_splat(8 * kAdvance));
+    v128_t s3 = wasm_i32x4_add(s0, wasm_u32x4_splat(12 * kAdvance));
+    const v128_t advance = wasm_u32x4_splat(16 * kAdvance);
+    const v128_t magic = wasm_u32x4_splat(divisor.magic);
+    const v128_t divisors = wasm_u16x8_splat(divisor.divisor);
+    const v128_t value = wasm_i8x16_splat(static_cast<std::int8_t>(valueByte));
+    std::size_t done = 0;
+    for (; done + 16 <= size; done += 16) {
+        const v128_t rA =
+            RemainderWasm<kShift>(wasm_u32x4_shr(s0, 17), wasm_u32x4_shr(s1, 17), magic, divisors);
+        const v128_t rB =
+            RemainderWasm<kShift>(wasm_u32x4_shr(s2, 17), wasm_u32x4_shr(s3, 17), magic, divisors);
+        // The low byte of every 16-bit lane, in order.
+        const v128_t masks = wasm_v128_xor(
+            wasm_i8x16_shuffle(rA, rB, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30),
+            value);
+        wasm_v128_store(data + done, wasm_v128_xor(wasm_v128_load(data + done), masks));
+        s0 = wasm_i32x4_add(s0, advance);
+        s1 = wasm_i32x4_add(s1, advance);
+        s2 = wasm_i32x4_add(s2, advance);
+        s3 = wasm_i32x4_add(s3, advance);
+    }
+    return done;
+}
+
+// The loop for every shift a 15-bit divisor needs, 0 to 14.
+template <std::size_t... kShifts>
+std::size_t XorRandomWasmFor(int shift, std::index_sequence<kShifts...>, std::uint8_t* data,
+                             std::size_t size, std::uint32_t state, SmallDivisor divisor,
+                             std::uint8_t valueByte) {
+    using Loop =
+        std::size_t (*)(std::uint8_t*, std::size_t, std::uint32_t, SmallDivisor, std::uint8_t);
+    constexpr Loop kLoops[] = {&XorRandomWasm<static_cast<int>(kShifts)>...};
+    return kLoops[shift](data, size, state, divisor, valueByte);
+}
+#endif
+
 }  // namespace
 
 bool IsSupported(VectorUnit unit) {
@@ -234,12 +312,19 @@ bool IsSupported(VectorUnit unit) {
 #else
             return false;
 #endif
+        case VectorUnit::WasmSimd128:
+#ifdef POMURU_HAVE_WASM_SIMD
+            return true;
+#else
+            return false;
+#endif
     }
     return false;
 }
 
 VectorUnit FastestVectorUnit() {
-    for (const VectorUnit unit : {VectorUnit::Avx512, VectorUnit::Avx2, VectorUnit::Sse2}) {
+    for (const VectorUnit unit :
+         {VectorUnit::Avx512, VectorUnit::Avx2, VectorUnit::Sse2, VectorUnit::WasmSimd128}) {
         if (IsSupported(unit)) {
             return unit;
         }
@@ -274,6 +359,10 @@ void XorConstant(std::span<std::uint8_t> bytes, std::uint8_t mask, VectorUnit un
         case VectorUnit::Sse2:
             return XorConstantSse2(bytes.data(), bytes.size(), mask);
 #endif
+#ifdef POMURU_HAVE_WASM_SIMD
+        case VectorUnit::WasmSimd128:
+            return XorConstantWasm(bytes.data(), bytes.size(), mask);
+#endif
         default:
             return XorConstantPortable(bytes.data(), bytes.size(), mask);
     }
@@ -294,6 +383,11 @@ std::size_t XorRandom([[maybe_unused]] std::span<std::uint8_t> bytes,
 #ifdef POMURU_HAVE_SSE2
         case VectorUnit::Sse2:
             return XorRandomSse2(bytes.data(), bytes.size(), state, divisor, valueByte);
+#endif
+#ifdef POMURU_HAVE_WASM_SIMD
+        case VectorUnit::WasmSimd128:
+            return XorRandomWasmFor(divisor.shift, std::make_index_sequence<15>{}, bytes.data(),
+                                    bytes.size(), state, divisor, valueByte);
 #endif
         default:
             // Without vectors, the caller's table lookup is the quickest way.

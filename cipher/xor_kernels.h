@@ -8,8 +8,9 @@
 
 namespace pomuru {
 
-// Instruction sets the loops can use, narrowest first.
-enum class VectorUnit { Portable, Sse2, Avx2, Avx512 };
+// Instruction sets the loops can use, narrowest first; WebAssembly's 128-bit vectors stand apart,
+// in a build for the browser.
+enum class VectorUnit { Portable, Sse2, Avx2, Avx512, WasmSimd128 };
 
 // Whether this processor, and the system, can run the loops written for unit.
 bool IsSupported(VectorUnit unit);

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing, quietly when all are there.
-# Usage: scripts/install-deps.sh [build|test|ci|bench|docs|windows]   (build is part of every level)
+# Usage: scripts/install-deps.sh [build|test|ci|bench|docs|windows|web]   (build is part of every level)
 # windows: the MinGW-w64 cross compilers for x86_64 and i686, Wine for both (the 32-bit half needs
 # Debian's i386 architecture), GoogleTest's sources to cross-build, and Xvfb for window tests;
 # Wine's fonts and the Japanese locale's sources for those, icotool for the program's icon, and
 # NSIS and unzip for the packages.
+# web: Emscripten for the page's conversion core, Node to test that core, Chromium and Python's
+# WebSocket client to drive the page through the DevTools protocol, zip for the page's archive.
 set -euo pipefail
 
 level=${1:-build}
@@ -22,7 +24,8 @@ case "$level" in
                    wine wine64 wine32:i386 xvfb xauth
                    fonts-wine locales icoutils nsis unzip)
         foreign_arch=i386 ;;
-    *) echo "usage: $0 [build|test|ci|bench|docs|windows]" >&2; exit 2 ;;
+    web) packages+=(emscripten nodejs chromium python3-websocket zip) ;;
+    *) echo "usage: $0 [build|test|ci|bench|docs|windows|web]" >&2; exit 2 ;;
 esac
 
 missing=()

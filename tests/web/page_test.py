@@ -1,0 +1,213 @@
+#!/usr/bin/python3
+# The page in headless Chromium, driven through the DevTools protocol with simulated input.
+# page_test.py PAGE.html CLI WORK_DIR
+import hashlib, http.server, json, os, subprocess, sys, threading, time
+from functools import partial
+from pathlib import Path
+
+import websocket
+
+PAGE, CLI, WORK = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve(), Path(sys.argv[3])
+TEXTS = json.loads(Path(PAGE.parent.parent, 'web', 'page_texts.json').read_text('utf-8'))
+CAPTION = json.dumps(TEXTS['dialog']['caption'])
+# The number boxes by the settings' names, in the template's order of edit boxes.
+EDITS = [c['id'] for c in TEXTS['dialog']['controls'] if c['kind'] == 'edit']
+BOX = {name: f'input.edit:nth-of-type({EDITS.index(id) + 1})'
+       for name, id in (('value', 1009), ('step', 1010), ('start', 1011), ('slide', 1012))}
+RUN, CHOOSE_DEST = '.client > button:nth-of-type(1)', '.client > button:nth-of-type(3)'
+DEST = f'input.edit:nth-of-type({EDITS.index(1004) + 1})'
+# The save dialog answers with a file of the origin's private file system, which the test reads
+# back; a page opened with ?download has no save dialog, as in browsers without one. The titles
+# are every caption the title shows, in order.
+PAGE_HOOKS = '''if (location.search === '?download') delete window.showSaveFilePicker;
+    else window.showSaveFilePicker = async () =>
+        (await navigator.storage.getDirectory()).getFileHandle('saved', {create: true});
+    window.titles = []; addEventListener('DOMContentLoaded', () => new MutationObserver(
+        () => titles.push(document.title)).observe(document.querySelector('title'), {childList: 1}));'''
+SAVED_DIGEST = '''(async () => {
+    const directory = await navigator.storage.getDirectory();
+    const file = await (await directory.getFileHandle('saved')).getFile();
+    const hash = new Uint8Array(await crypto.subtle.digest('SHA-256', await file.arrayBuffer()));
+    return [...hash].map(b => b.toString(16).padStart(2, '0')).join(''); })()'''
+failures = []
+
+
+def check(condition, what):
+    print(('ok   ' if condition else 'FAIL ') + what, flush=True)
+    failures.extend([] if condition else [what])
+
+
+class Browser:
+    # One headless Chromium and one page in it, over the browser's WebSocket.
+
+    def __init__(self, profile, downloads):
+        port_file = Path(profile, 'DevToolsActivePort')
+        port_file.unlink(missing_ok=True)  # one left by an earlier browser names a dead port
+        # Chromium refuses to run as root without --no-sandbox.
+        self.process = subprocess.Popen(
+            ['chromium', *(['--no-sandbox'] if os.geteuid() == 0 else []), '--headless=new',
+             '--no-first-run', '--disable-gpu', '--remote-debugging-port=0',
+             f'--user-data-dir={profile}', 'about:blank'],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        while len(port_file.read_text().split() if port_file.exists() else []) != 2:
+            time.sleep(0.1)
+        port, path = port_file.read_text().split()
+        self.socket = websocket.create_connection(f'ws://127.0.0.1:{port}{path}', timeout=600)
+        self.next_id, self.events, self.late_requests, self.loaded = 0, [], [], False
+        target = self.call('Target.createTarget', url='about:blank')['targetId']
+        self.session = self.call('Target.attachToTarget', targetId=target,
+                                 flatten=True)['sessionId']
+        for domain in ('Page', 'Network', 'Runtime', 'Log'):
+            self.call(f'{domain}.enable', self.session)
+        self.call('Page.addScriptToEvaluateOnNewDocument', self.session, source=PAGE_HOOKS)
+        self.call('Browser.setDownloadBehavior', behavior='allow', downloadPath=str(downloads))
+
+    def call(self, method, session=None, **params):
+        self.next_id += 1
+        self.socket.send(json.dumps({'id': self.next_id, 'method': method, 'params': params,
+                                     **({'sessionId': session} if session else {})}))
+        while True:
+            reply = json.loads(self.socket.recv())
+            if reply.get('id') == self.next_id:
+                if 'error' in reply:
+                    raise RuntimeError(f'{method}: {reply["error"]}')
+                return reply.get('result', {})
+            # A request, or one the page's policy stopped before it was made.
+            params = reply.get('params', {})
+            if self.loaded and (seen := params.get('request', {}).get('url') or (
+                    'Content Security Policy' in str(params) and str(params))):
+                self.late_requests.append(seen[:100])
+            self.events.append(reply)
+
+    def evaluate(self, expression):
+        result = self.call('Runtime.evaluate', self.session, expression=expression,
+                           awaitPromise=True, returnByValue=True)
+        if 'exceptionDetails' in result:
+            raise RuntimeError(f'{expression}: {result["exceptionDetails"]}')
+        return result['result'].get('value')
+
+    def wait_for(self, expression):
+        # Until expression, in the page or a Python function, is true; ten minutes at most.
+        for _ in range(12000):
+            if value := expression() if callable(expression) else self.evaluate(expression):
+                return value
+            time.sleep(0.05)
+        raise TimeoutError(f'{expression}: {[e for e in self.events if "exception" in str(e)]}')
+
+    def open(self, url):
+        self.loaded = False
+        self.call('Page.navigate', self.session, url=url)
+        self.wait_for('document.readyState === "complete" && !!document.querySelector(".client")')
+        self.loaded = True
+
+    def click(self, selector, button='left'):
+        x, y = self.evaluate(f'''(() => {{ const r = document.querySelector({json.dumps(selector)})
+            .getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; }})()''')
+        for kind in ('mousePressed', 'mouseReleased'):
+            self.call('Input.dispatchMouseEvent', self.session, type=kind, x=x, y=y,
+                      button=button, clickCount=1)
+
+    def type_into(self, selector, text):
+        self.click(selector)
+        self.call('Input.dispatchKeyEvent', self.session, type='keyDown', key='a', code='KeyA',
+                  modifiers=2, commands=['selectAll'])
+        self.call('Input.insertText', self.session, text=text)
+
+    def choose_source(self, path):
+        node = self.call('Runtime.evaluate', self.session,
+                         expression='document.querySelector("input[type=file]")')['result']
+        self.call('DOM.setFileInputFiles', self.session, files=[str(path)],
+                  objectId=node['objectId'])
+        self.wait_for(f'document.querySelector("input.edit").value === {json.dumps(path.name)}')
+
+    def run(self, source, settings, dest_name=None):
+        # Converts source with settings; dest_name names the download where there is no save dialog.
+        self.choose_source(source)
+        self.click(CHOOSE_DEST)
+        if dest_name:
+            self.call('Input.insertText', self.session, text=dest_name)
+        self.wait_for(f'document.querySelector("{DEST}").value')  # the save dialog answers later
+        for name in ('step', 'value', 'start', 'slide'):
+            self.type_into(BOX[name], str(settings[name]))
+        if self.evaluate('document.querySelector(".check-box input").checked') != \
+                settings['randomize']:
+            self.click('.check-box input')
+        self.evaluate('titles.length = 0')
+        self.click(RUN)
+        self.wait_for(f'document.title === {CAPTION} && document.querySelector("progress").value === 1')
+
+
+def sha256(path):
+    return hashlib.sha256(path.read_bytes()).hexdigest()
+
+
+def main():
+    handler = partial(http.server.SimpleHTTPRequestHandler, directory=str(PAGE.parent))
+    http.server.SimpleHTTPRequestHandler.log_message = lambda *arguments: None
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    served = f'http://127.0.0.1:{server.server_address[1]}/{PAGE.name}'
+    browser = Browser(WORK / 'profile', WORK)
+    try:
+        # From a local folder and served, through the download and through the save dialog; an
+        # empty file, one of a few pieces, and one over 256 MiB.
+        for url, size, step, value, start, slide, randomize in [
+                (PAGE.as_uri() + '?download', 70000, 5, 33, 0, 9, True),
+                (served + '?download', 0, 0, 7, 0, 0, False),
+                (served + '?download', (300 << 20) + 3, 1, 90, 0, 0, True),
+                (served, (20 << 20) + 5, 2, -300, 3, 7, True)]:
+            settings = dict(step=step, value=value, start=start, slide=slide, randomize=randomize)
+            browser.open(url)
+            (source := WORK / f'source-{size}').write_bytes(os.urandom(size))
+            subprocess.run([CLI, *[f'--{name}={settings[name]}' for name in BOX],
+                            *(['--randomize'] * randomize), source, WORK / 'native'], check=True)
+            browser.run(source, settings, None if url == served else f'page-{size}')
+            # A download takes its name only when it is complete.
+            digest = browser.evaluate(SAVED_DIGEST) if url == served else \
+                browser.wait_for((WORK / f'page-{size}').exists) and sha256(WORK / f'page-{size}')
+            check(digest == sha256(WORK / 'native'),
+                  f'{size} bytes, {settings}, {url[:4]}, {url.split("/")[-1]}: as the command line')
+            if size > 256 << 20:
+                titles = browser.evaluate('titles')
+                turns = [TEXTS['waitCaption'], TEXTS['waitElsewhereCaption']] * len(titles)
+                check(len(titles) > 3 and titles == [TEXTS['runningCaption'],
+                                                     *turns[:len(titles) - 2], TEXTS['dialog']['caption']],
+                      f'the running caption, then the two wait captions in turn: {titles}')
+                big = source
+
+        # A cancelled run through the save dialog leaves the chosen file as it was.
+        browser.choose_source(big)
+        browser.click(RUN)
+        browser.wait_for('document.querySelector("progress").value > 0')
+        browser.click('.run-strip button')
+        browser.wait_for(f'document.title === {CAPTION}')
+        check(browser.evaluate(SAVED_DIGEST) == digest, 'a cancelled run leaves the file as it was')
+
+        # A box without an integer: the window's message, then that box selected.
+        browser.type_into(BOX['start'], '１．５')
+        browser.click(RUN)
+        text = browser.wait_for('document.querySelector("dialog .message-text")?.textContent')
+        check(text == '整数を入力してください。' and f'"{text}"' in
+              (Path(__file__).parents[2] / 'framework/data_exchange.cpp').read_text('utf-8'),
+              f'a box without an integer gets the window\'s message: {text}')
+        browser.click('dialog button')
+        focused = browser.wait_for('!document.querySelector("dialog") && (({value, selectionStart: '
+                                   'from, selectionEnd: to}) => [value, from, to])(document.activeElement)')
+        check(focused == ['１．５', 0, 3], f'the box at fault is focused and selected: {focused}')
+
+        # The About box from the context menu.
+        browser.click('.client', button='right')
+        browser.click('.menu-item')
+        caption = browser.wait_for('document.querySelector("dialog .title")?.textContent')
+        check(caption == TEXTS['about']['caption'], f'the About box opens: {caption}')
+
+        check(all(u.startswith(('blob:', 'data:')) for u in browser.late_requests),
+              f'no network request after load: {browser.late_requests}')
+    finally:
+        browser.process.terminate()
+        browser.process.wait()
+    sys.exit(f'page_test: {len(failures)} failures' if failures else 0)
+
+
+if __name__ == "__main__":
+    main()

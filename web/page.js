@@ -1,0 +1,383 @@
+// The page: the main dialog built from the window's template, the file pickers, the run handed
+// to the worker, the captions in the title, and the About box. PAGE_TEXTS comes from the
+// window's resources at build time.
+'use strict';
+
+const IDC_SOURCE_PATH = 1001;
+const IDC_RUN = 1002;
+const IDC_CHOOSE_SOURCE = 1003;
+const IDC_DEST_PATH = 1004;
+const IDC_CHOOSE_DEST = 1006;
+const IDC_VALUE = 1009;
+const IDC_STEP = 1010;
+const IDC_START = 1011;
+const IDC_SLIDE = 1012;
+const IDC_RANDOMIZE = 1014;
+const IDOK = 1;
+// The boxes in the window's order of exchange, which is also the worker's.
+const NUMBER_BOXES = [IDC_STEP, IDC_VALUE, IDC_START, IDC_SLIDE];
+// How often the two wait captions take turns, as in the window.
+const CAPTION_INTERVAL_MS = 300;
+const NOT_AN_INTEGER = '整数を入力してください。';
+
+const texts = PAGE_TEXTS;
+const canSaveInPlace = typeof window.showSaveFilePicker === 'function';
+
+// Dialog units to pixels from the dialog font, as the window computes them: a quarter of the
+// average width of the 52 letters across, an eighth of the font's height down.
+function dialogBaseUnits(pointSize) {
+    const fontPixels = Math.round(pointSize * 96 / 72);
+    const context = document.createElement('canvas').getContext('2d');
+    context.font = `${fontPixels}px ${getComputedStyle(document.body).fontFamily}`;
+    const alphabet = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz';
+    return { width: Math.round(context.measureText(alphabet).width / 52), height: fontPixels };
+}
+
+function place(element, [x, y, cx, cy], units) {
+    element.style.left = `${Math.round(x * units.width / 4)}px`;
+    element.style.top = `${Math.round(y * units.height / 8)}px`;
+    element.style.width = `${Math.round(cx * units.width / 4)}px`;
+    element.style.height = `${Math.round(cy * units.height / 8)}px`;
+}
+
+function element(tag, className, text) {
+    const created = document.createElement(tag);
+    if (className) created.className = className;
+    if (text !== undefined) created.textContent = text;
+    return created;
+}
+
+function iconImage() {
+    const image = element('img', 'icon');
+    image.src = `data:image/png;base64,${texts.icon}`;
+    image.alt = '';
+    return image;
+}
+
+// A window frame with a title bar; the client area holds the template's controls.
+function buildFrame(template, className) {
+    const frame = element('section', `frame ${className}`);
+    const titleBar = element('header', 'title-bar');
+    const title = element('span', 'title', template.caption);
+    titleBar.append(title);
+    const client = element('div', 'client');
+    const units = dialogBaseUnits(template.pointSize);
+    place(client, [0, 0, template.rect[2], template.rect[3]], units);
+    client.style.position = 'relative';
+    client.style.left = client.style.top = '';
+    const controls = new Map();
+    for (const control of template.controls) {
+        let made;
+        switch (control.kind) {
+            case 'edit':
+                made = element('input', 'edit');
+                made.type = 'text';
+                made.spellcheck = false;
+                made.autocomplete = 'off';
+                break;
+            case 'button':
+            case 'defaultButton':
+                made = element('button', control.kind === 'defaultButton' ? 'default' : '',
+                    control.text);
+                made.type = 'button';
+                break;
+            case 'checkBox': {
+                made = element('label', 'check-box');
+                const box = element('input');
+                box.type = 'checkbox';
+                made.append(box, element('span', '', control.text));
+                break;
+            }
+            case 'icon':
+                made = iconImage();
+                break;
+            default:
+                made = element('span', 'label', control.text);
+        }
+        made.classList.add('control');
+        place(made, control.rect, units);
+        client.append(made);
+        if (control.id !== -1) controls.set(control.id, made);
+    }
+    frame.append(titleBar, client);
+    return { frame, titleBar, title, client, controls };
+}
+
+// A modal box over the page; resolves when it closes.
+function showModal(frame, focusTarget) {
+    const dialog = element('dialog', 'modal');
+    dialog.append(frame);
+    document.body.append(dialog);
+    dialog.showModal();
+    focusTarget?.focus();
+    return new Promise((resolve) => {
+        dialog.addEventListener('close', () => {
+            dialog.remove();
+            resolve();
+        });
+    });
+}
+
+// The framework's message box: the program's name as caption, the text, and OK.
+function messageBox(text) {
+    const frame = element('section', 'frame message-box');
+    const titleBar = element('header', 'title-bar');
+    titleBar.append(element('span', 'title', texts.productName));
+    const body = element('div', 'message-body');
+    body.append(element('span', 'exclamation', '!'), element('p', 'message-text', text));
+    const ok = element('button', 'default', 'OK');
+    ok.type = 'button';
+    const buttons = element('div', 'message-buttons');
+    buttons.append(ok);
+    frame.append(titleBar, body, buttons);
+    frame.setAttribute('role', 'alertdialog');
+    const shown = showModal(frame, ok);
+    ok.addEventListener('click', () => frame.closest('dialog').close());
+    return shown;
+}
+
+function showAbout() {
+    const about = buildFrame(texts.about, 'about-box');
+    const ok = about.controls.get(IDOK);
+    const shown = showModal(about.frame, ok);
+    ok.addEventListener('click', () => about.frame.closest('dialog').close());
+    return shown;
+}
+
+// The message for a file that could not be read or written, in the window's words.
+function describeFileError(fileName, action, name, message) {
+    const actions = {
+        read: 'を読み込めませんでした。',
+        openWrite: 'を書き込み用に開けませんでした。',
+        write: 'に書き込めませんでした。',
+        close: 'に書き込めませんでした。',
+        convert: 'を変換できませんでした。',
+    };
+    const reasons = {
+        NotFoundError: 'ファイルまたはフォルダーが見つかりません。',
+        NotReadableError: 'ファイルを読めません。選んだ後に変更されたか、移動された可能性があります。',
+        NotAllowedError: 'アクセスが拒否されました。',
+        SecurityError: 'アクセスが拒否されました。',
+        QuotaExceededError: 'ディスクの空き容量が足りません。',
+        NoModificationAllowedError: 'ファイルは別の処理が書き込み中です。',
+    };
+    return `ファイル「${fileName}」${actions[action] ?? actions.convert}\n` +
+        (reasons[name] ?? `${name}: ${message}`);
+}
+
+function main() {
+    const dialog = buildFrame(texts.dialog, 'main-dialog');
+    const control = (id) => dialog.controls.get(id);
+    const sourceBox = control(IDC_SOURCE_PATH);
+    const destBox = control(IDC_DEST_PATH);
+    const randomizeBox = control(IDC_RANDOMIZE).querySelector('input');
+    for (const id of NUMBER_BOXES) control(id).value = '0';
+    sourceBox.readOnly = true;
+    // Without a save dialog the box names the download, and may be edited.
+    destBox.readOnly = canSaveInPlace;
+
+    // The window menu: the icon opens it, as does the context menu anywhere in the dialog.
+    const menuButton = element('button', 'system-menu-button');
+    menuButton.type = 'button';
+    menuButton.title = texts.productName;
+    menuButton.append(iconImage());
+    dialog.titleBar.prepend(menuButton);
+    const menu = element('menu', 'system-menu');
+    const aboutItem = element('button', 'menu-item');
+    aboutItem.type = 'button';
+    // "(&A)" marks the access key: shown underlined, as the window's menu shows it.
+    const [before, after] = texts.aboutEntry.split('&');
+    aboutItem.append(before, element('u', '', after.charAt(0)), after.slice(1));
+    aboutItem.dataset.accessKey = after.charAt(0).toLowerCase();
+    menu.append(aboutItem);
+    menu.hidden = true;
+    dialog.frame.append(menu);
+    const closeMenu = () => {
+        menu.hidden = true;
+    };
+    const openMenu = (x, y) => {
+        menu.style.left = `${x}px`;
+        menu.style.top = `${y}px`;
+        menu.hidden = false;
+        aboutItem.focus();
+    };
+    menuButton.addEventListener('click', () => {
+        const frameBox = dialog.frame.getBoundingClientRect();
+        const box = menuButton.getBoundingClientRect();
+        openMenu(box.left - frameBox.left, box.bottom - frameBox.top);
+    });
+    dialog.frame.addEventListener('contextmenu', (event) => {
+        event.preventDefault();
+        const frameBox = dialog.frame.getBoundingClientRect();
+        openMenu(event.clientX - frameBox.left, event.clientY - frameBox.top);
+    });
+    aboutItem.addEventListener('click', () => {
+        closeMenu();
+        showAbout();
+    });
+    menu.addEventListener('keydown', (event) => {
+        if (event.key === 'Escape') closeMenu();
+        if (event.key.toLowerCase() === aboutItem.dataset.accessKey) aboutItem.click();
+    });
+    document.addEventListener('pointerdown', (event) => {
+        if (!menu.contains(event.target) && !menuButton.contains(event.target)) closeMenu();
+    });
+
+    // Beyond the window: how far the run is, and a way to stop it.
+    const runStrip = element('div', 'run-strip');
+    const progress = element('progress');
+    progress.max = 1;
+    progress.value = 0;
+    const cancel = element('button', '', 'キャンセル');
+    cancel.type = 'button';
+    cancel.disabled = true;
+    runStrip.append(progress, cancel);
+    dialog.frame.append(runStrip);
+    document.body.append(dialog.frame);
+    document.title = texts.dialog.caption;
+
+    let source = null;  // the File to convert
+    let destHandle = null;  // the file picked in the save dialog, where there is one
+
+    const fileInput = element('input');
+    fileInput.type = 'file';
+    fileInput.hidden = true;
+    document.body.append(fileInput);
+
+    // Like the window's chooser: the file must be readable, and a cancel clears the choice.
+    async function setSource(file) {
+        source = null;
+        sourceBox.value = '';
+        if (!file) return;
+        try {
+            await file.slice(0, 1).arrayBuffer();
+        } catch (error) {
+            await messageBox(describeFileError(file.name, 'read', error.name, error.message));
+            return;
+        }
+        source = file;
+        sourceBox.value = file.name;
+        sourceBox.title = file.name;
+    }
+    control(IDC_CHOOSE_SOURCE).addEventListener('click', () => {
+        fileInput.value = '';
+        fileInput.click();
+    });
+    fileInput.addEventListener('change', () => setSource(fileInput.files[0]));
+    fileInput.addEventListener('cancel', () => setSource(null));
+    document.addEventListener('dragover', (event) => event.preventDefault());
+    document.addEventListener('drop', (event) => {
+        event.preventDefault();
+        if (!running && event.dataTransfer.files.length > 0) setSource(event.dataTransfer.files[0]);
+    });
+
+    control(IDC_CHOOSE_DEST).addEventListener('click', async () => {
+        if (!canSaveInPlace) {
+            if (!destBox.value && source) destBox.value = source.name;
+            destBox.focus();
+            destBox.select();
+            return;
+        }
+        destHandle = null;
+        destBox.value = '';
+        try {
+            destHandle = await window.showSaveFilePicker(source ? { suggestedName: source.name } : {});
+            destBox.value = destHandle.name;
+            destBox.title = destHandle.name;
+        } catch (error) {
+            if (error.name !== 'AbortError') {
+                await messageBox(describeFileError('', 'openWrite', error.name, error.message));
+            }
+        }
+    });
+
+    // The run, in the worker; the dialog takes no input meanwhile, as the window does not.
+    const worker = new Worker(URL.createObjectURL(new Blob(
+        [document.getElementById('worker-source').textContent], { type: 'text/javascript' })));
+    let running = false;
+    let captionTimer = 0;
+    const inputs = () => dialog.client.querySelectorAll('input, button');
+    function setRunning(on) {
+        running = on;
+        for (const input of inputs()) input.disabled = on;
+        menuButton.disabled = on;
+        cancel.disabled = !on;
+        sourceBox.readOnly = true;
+        destBox.readOnly = canSaveInPlace;
+        if (!on) {
+            clearInterval(captionTimer);
+            document.title = dialog.title.textContent = texts.dialog.caption;
+        }
+    }
+    function showCaption(caption) {
+        document.title = dialog.title.textContent = caption;
+    }
+
+    control(IDC_RUN).addEventListener('click', () => {
+        const destName = canSaveInPlace ? destHandle?.name : destBox.value.trim();
+        // As in the window: without both files, nothing happens.
+        if (!source || !destName || running) return;
+        setRunning(true);
+        progress.value = 0;
+        worker.postMessage({
+            type: 'run', file: source, handle: canSaveInPlace ? destHandle : null,
+            texts: NUMBER_BOXES.map((id) => control(id).value), randomize: randomizeBox.checked,
+        });
+        worker.onmessage = async ({ data }) => {
+            switch (data.type) {
+                case 'notInteger': {
+                    setRunning(false);
+                    const box = control(NUMBER_BOXES[data.box]);
+                    await messageBox(NOT_AN_INTEGER);
+                    box.focus();
+                    box.select();
+                    break;
+                }
+                case 'started':
+                    NUMBER_BOXES.forEach((id, i) => {
+                        control(id).value = String(data.values[i]);
+                    });
+                    showCaption(texts.runningCaption);
+                    captionTimer = setInterval(() => {
+                        showCaption(document.title === texts.waitCaption
+                            ? texts.waitElsewhereCaption : texts.waitCaption);
+                    }, CAPTION_INTERVAL_MS);
+                    break;
+                case 'progress':
+                    progress.value = data.done / data.total;
+                    break;
+                case 'done':
+                    progress.value = 1;
+                    if (data.blob) download(data.blob, destName);
+                    setRunning(false);
+                    break;
+                case 'cancelled':
+                    progress.value = 0;
+                    setRunning(false);
+                    break;
+                case 'failed':
+                    setRunning(false);
+                    await messageBox(describeFileError(
+                        data.action === 'read' ? source.name : destName,
+                        data.action, data.name, data.message));
+                    break;
+            }
+        };
+    });
+    cancel.addEventListener('click', () => worker.postMessage({ type: 'cancel' }));
+
+    function download(blob, name) {
+        const link = element('a');
+        link.href = URL.createObjectURL(blob);
+        link.download = name;
+        document.body.append(link);
+        link.click();
+        link.remove();
+        // The browser has taken the file once the click is handled.
+        setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+    }
+
+    sourceBox.focus();
+}
+
+main();
