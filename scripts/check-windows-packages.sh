@@ -59,6 +59,10 @@ if [ -f "$zip" ]; then
     imports=$("$objdump" -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
     [ "$imports" = "kernel32.dll msvcrt.dll " ] ||
         failures+=("pomuru-cipher-cli.exe imports more than the kernel and the C runtime: $imports")
+    # Run with the user's rights: without a manifest saying so, a 32-bit program's writes into a
+    # protected folder would be redirected to the VirtualStore.
+    wrestool -x --raw -t 24 -n 1 "$exe" | grep -q 'requestedExecutionLevel level="asInvoker"' ||
+        failures+=("pomuru-cipher-cli.exe has no manifest asking for the user's rights")
     rm -f "$exe" "$exe.ico"
 fi
 
