@@ -296,6 +296,7 @@ function main() {
         [document.getElementById('worker-source').textContent], { type: 'text/javascript' })));
     let running = false;
     let captionTimer = 0;
+    let elsewhereShown = false;
     const inputs = () => dialog.client.querySelectorAll('input, button');
     function setRunning(on) {
         running = on;
@@ -310,6 +311,7 @@ function main() {
         }
     }
     function showCaption(caption) {
+        elsewhereShown ||= caption === texts.waitElsewhereCaption;
         document.title = dialog.title.textContent = caption;
     }
 
@@ -338,6 +340,10 @@ function main() {
                         control(id).value = String(data.values[i]);
                     });
                     showCaption(texts.runningCaption);
+                    // As in the window: the first wait caption at once, and both at least once
+                    // however short the run (the second when it is done, if not yet shown).
+                    elsewhereShown = false;
+                    showCaption(texts.waitCaption);
                     captionTimer = setInterval(() => {
                         showCaption(document.title === texts.waitCaption
                             ? texts.waitElsewhereCaption : texts.waitCaption);
@@ -349,6 +355,7 @@ function main() {
                 case 'done':
                     progress.value = 1;
                     if (data.blob) download(data.blob, destName);
+                    if (!elsewhereShown) showCaption(texts.waitElsewhereCaption);
                     setRunning(false);
                     break;
                 case 'cancelled':

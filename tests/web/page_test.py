@@ -22,8 +22,9 @@ DEST = f'input.edit:nth-of-type({EDITS.index(1004) + 1})'
 PAGE_HOOKS = '''if (location.search === '?download') delete window.showSaveFilePicker;
     else window.showSaveFilePicker = async () =>
         (await navigator.storage.getDirectory()).getFileHandle('saved', {create: true});
-    window.titles = []; addEventListener('DOMContentLoaded', () => new MutationObserver(
-        () => titles.push(document.title)).observe(document.querySelector('title'), {childList: 1}));'''
+    window.titles = []; addEventListener('DOMContentLoaded', () => new MutationObserver((records) =>
+        titles.push(...records.map((r) => r.addedNodes[0]?.textContent))).observe(
+        document.querySelector('title'), {childList: 1}));'''
 SAVED_DIGEST = '''(async () => {
     const directory = await navigator.storage.getDirectory();
     const file = await (await directory.getFileHandle('saved')).getFile();
@@ -150,14 +151,16 @@ def main():
     browser = Browser(WORK / 'profile', WORK)
     try:
         # From a local folder and served, through the download and through the save dialog; an
-        # empty file, one of a few pieces, and one over 256 MiB.
+        # empty file, one of a few pieces, and one over 256 MiB. Rows of one address share the
+        # page, so that a run follows another.
         for url, size, step, value, start, slide, randomize in [
                 (PAGE.as_uri() + '?download', 70000, 5, 33, 0, 9, True),
-                (served + '?download', 0, 0, 7, 0, 0, False),
                 (served + '?download', (300 << 20) + 3, 1, 90, 0, 0, True),
+                (served + '?download', 0, 0, 7, 0, 0, False),
                 (served, (20 << 20) + 5, 2, -300, 3, 7, True)]:
             settings = dict(step=step, value=value, start=start, slide=slide, randomize=randomize)
-            browser.open(url)
+            if url != browser.evaluate('location.href'):
+                browser.open(url)
             (source := WORK / f'source-{size}').write_bytes(os.urandom(size))
             subprocess.run([CLI, *[f'--{name}={settings[name]}' for name in BOX],
                             *(['--randomize'] * randomize), source, WORK / 'native'], check=True)
@@ -167,12 +170,14 @@ def main():
                 browser.wait_for((WORK / f'page-{size}').exists) and sha256(WORK / f'page-{size}')
             check(digest == sha256(WORK / 'native'),
                   f'{size} bytes, {settings}, {url[:4]}, {url.split("/")[-1]}: as the command line')
+            # However short the run, both wait captions show, the first at once: a short run
+            # shows exactly the running caption, the two wait captions and the dialog's again.
+            titles = browser.evaluate('titles')
+            turns = [TEXTS['waitCaption'], TEXTS['waitElsewhereCaption']] * len(titles)
+            check(titles == [TEXTS['runningCaption'], *turns[:max(2, len(titles) - 2)],
+                             TEXTS['dialog']['caption']] and (size < 256 << 20 or len(titles) > 4),
+                  f'the running caption, then the two wait captions in turn: {titles}')
             if size > 256 << 20:
-                titles = browser.evaluate('titles')
-                turns = [TEXTS['waitCaption'], TEXTS['waitElsewhereCaption']] * len(titles)
-                check(len(titles) > 3 and titles == [TEXTS['runningCaption'],
-                                                     *turns[:len(titles) - 2], TEXTS['dialog']['caption']],
-                      f'the running caption, then the two wait captions in turn: {titles}')
                 big = source
 
         # A cancelled run through the save dialog leaves the chosen file as it was.
@@ -182,6 +187,22 @@ def main():
         browser.click('.run-strip button')
         browser.wait_for(f'document.title === {CAPTION}')
         check(browser.evaluate(SAVED_DIGEST) == digest, 'a cancelled run leaves the file as it was')
+
+        # A source gone before the run: as in the window, the captions until the failure, the
+        # dialog's again, then the message; the chosen file is left as it was.
+        (gone := WORK / 'gone').write_bytes(b'gone')
+        browser.choose_source(gone)
+        gone.unlink()
+        browser.evaluate('titles.length = 0')
+        browser.click(RUN)
+        text = browser.wait_for('document.querySelector("dialog .message-text")?.textContent')
+        titles = browser.evaluate('titles')
+        check(text.startswith('ファイル「gone」を読み込めませんでした。') and
+              titles == [TEXTS['runningCaption'], TEXTS['waitCaption'], TEXTS['dialog']['caption']] and
+              browser.evaluate(SAVED_DIGEST) == digest,
+              f'a failed run: {titles}, "{text}", the file as it was')
+        browser.click('dialog button')
+        browser.wait_for('!document.querySelector("dialog")')
 
         # A box without an integer: the window's message, then that box selected.
         browser.type_into(BOX['start'], '１．５')
