@@ -55,7 +55,8 @@ private:
 };
 
 // A file name or argument fit for a one-line message: control characters, which could break
-// the line or move the cursor, are written as escapes (\n, \t, \x01 ...).
+// the line or move the cursor (C0, DEL and C1), and bytes that are no UTF-8, which a terminal
+// would garble, are written as escapes (\n, \t, \x1B, \xC3 ...).
 std::string Printable(std::string_view text);
 
 // Printable, in quotes, as the command line's messages give paths and arguments.

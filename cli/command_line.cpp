@@ -49,13 +49,35 @@ std::variant<std::int32_t, UsageError> ParseInteger(int id, std::string_view tex
     return UsageError{"invalid integer for " + OptionName(id) + ": " + Quoted(text)};
 }
 
+// The unknown short option getopt_long has just met, as the user typed it: the whole character,
+// where getopt sees only its first byte. There are no short options, so it is the first one of
+// its word, which getopt has stepped over if nothing follows it there.
+std::string ShortOption(int argc, char* argv[]) {
+    const char byte = static_cast<char>(optopt);
+    for (const int i : {optind, optind - 1}) {
+        if (i > 0 && i < argc && argv[i][0] == '-' && argv[i][1] == byte) {
+            const std::string_view rest(argv[i] + 1);
+            std::size_t length = 1;
+            while (length < std::min<std::size_t>(rest.size(), 4) &&
+                   (static_cast<unsigned char>(rest[length]) & 0xC0) == 0x80) {
+                ++length;
+            }
+            // Appended: "-" + ... draws a false -Wrestrict from GCC 12.
+            std::string option(1, '-');
+            option += rest.substr(0, length);
+            return option;
+        }
+    }
+    return {'-', byte};
+}
+
 // getopt_long's '?': an unknown option, or an argument given to an option that takes none.
 UsageError BadOption(int argc, char* argv[]) {
     if (optopt >= kValue) {
         return UsageError{"option '" + OptionName(optopt) + "' doesn't allow an argument"};
     }
     if (optopt != 0) {
-        return UsageError{std::string("unrecognized option '-") + static_cast<char>(optopt) + "'"};
+        return UsageError{"unrecognized option " + Quoted(ShortOption(argc, argv))};
     }
     // An unknown or ambiguous long option; getopt has just stepped over it.
     const std::string_view word = optind > 0 && optind <= argc ? argv[optind - 1] : "";

@@ -73,7 +73,8 @@ TEST(win32_file, failures_name_the_file_and_the_reason) {
             EXPECT_EQ(error.SystemError(), c.error) << c.name;
             const std::string verb = c.forWriting ? "cannot create '" : "cannot open '";
             // The runtime's own words for the reason: Wine's differ from Windows' in places.
-            EXPECT_EQ(error.what(), verb + c.path + "': " + std::strerror(c.error)) << c.name;
+            EXPECT_EQ(error.what(), verb + Printable(c.path) + "': " + std::strerror(c.error))
+                << c.name;
         }
     }
 }
