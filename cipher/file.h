@@ -19,7 +19,8 @@ public:
     // Opens a file for writing, creating it if absent, and leaves its contents as they are:
     // whoever empties it first makes sure that it is not a file still needed.
     static File OpenForWriting(const std::string& path);
-    // The standard streams, used but never closed.
+    // The standard streams, used but never closed. One that the program found closed (see
+    // OccupyClosedStandardStreams) fails at once, as reading or writing it would.
     static File StandardInput();
     static File StandardOutput();
 
@@ -56,11 +57,13 @@ public:
     void Truncate(std::int64_t size);
     // The size of a regular file, or nothing for a pipe, terminal or device.
     std::optional<std::int64_t> RegularFileSize() const;
-    // Whether both are one file whose reading and writing would collide: one regular file or
-    // pipe. A terminal or socket serving as both standard streams is a normal set-up.
+    // Where the next write lands in a regular file: its end, if it was opened for appending.
+    std::int64_t WriteOffset() const;
+    // Whether both are one file, under whatever names, whose reading and writing would
+    // collide: any file but a socket, which carries one stream each way.
     bool IsSameFileAs(const File& other) const;
-    // Closes the file. When the system reports an error that surfaced only now (a delayed
-    // write), the file is still open afterwards, so that it can be cut back.
+    // Closes the file. When the system reports an error (a delayed write that failed), the
+    // file is still open afterwards, so that it can be cut back.
     void Close();
 
 private:
@@ -80,6 +83,11 @@ private:
     std::string name_;
     bool owned_ = false;
 };
+
+// Puts /dev/null, open the wrong way round, in place of a standard stream the program was
+// started without, so that no file it opens takes the stream's number and receives what is
+// meant for the stream. Called first thing; false when that is not possible.
+bool OccupyClosedStandardStreams();
 
 // Whether the open file is the one a path leads to, under any spelling: an equal text, a link,
 // another path to it. A path that leads nowhere is no file.

@@ -17,6 +17,11 @@ namespace pomuru {
 
 namespace {
 
+int AccessMode(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags == -1 ? -1 : (flags & O_ACCMODE);
+}
+
 int OpenOrThrow(const std::string& path, int flags, FileOperation operation) {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -46,11 +51,35 @@ File File::OpenForWriting(const std::string& path) {
 }
 
 File File::StandardInput() {
-    return File(STDIN_FILENO, "standard input", false);
+    File file(STDIN_FILENO, "standard input", false);
+    // A stream that started closed holds /dev/null for writing only: reading it fails as
+    // reading a closed one would.
+    if (AccessMode(STDIN_FILENO) == O_WRONLY) {
+        file.Fail(FileOperation::Read, EBADF);
+    }
+    return file;
 }
 
 File File::StandardOutput() {
-    return File(STDOUT_FILENO, "standard output", false);
+    File file(STDOUT_FILENO, "standard output", false);
+    if (AccessMode(STDOUT_FILENO) == O_RDONLY) {
+        file.Fail(FileOperation::Write, EBADF);
+    }
+    return file;
+}
+
+bool OccupyClosedStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // open takes the lowest free number, which is this one. The direction is the
+            // wrong one, so that using the stream still fails, as it would have when closed.
+            const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+            if (opened != fd) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void File::Release() noexcept {
@@ -153,8 +182,9 @@ bool File::IsSameFileAs(const File& other) const {
     if (::fstat(other.handle_, &theirs) != 0) {
         other.Fail(FileOperation::Identify, errno);
     }
-    const bool collides = S_ISREG(mine.st_mode) || S_ISFIFO(mine.st_mode);
-    return collides && mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
+    // A socket carries two streams, one each way: serving as both is a normal set-up. Any other
+    // file, a device too, would be read where it is being written.
+    return !S_ISSOCK(mine.st_mode) && mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
 }
 
 void File::Close() {
@@ -165,18 +195,28 @@ void File::Close() {
     // A network file system reports a failed delayed write at every close. Learning of it on a
     // copy of the descriptor keeps the file open for the clean-up.
     const int copy = ::dup(handle_);
-    if (copy < 0) {
+    if (copy < 0 || ::close(copy) != 0) {
         Fail(FileOperation::Close, errno);
     }
-    if (::close(copy) != 0) {
+    // Linux releases a descriptor even when closing it fails, so the last close is made on a
+    // spare one, which stands in for it if the file has to be cut back after all.
+    const int spare = ::dup(handle_);
+    if (spare < 0) {
         Fail(FileOperation::Close, errno);
     }
-    const int fd = std::exchange(handle_, -1);
-    owned_ = false;
-    // Linux releases the descriptor even when close fails, so it is never retried.
-    if (::close(fd) != 0) {
-        throw FileError(FileOperation::Close, name_, errno);
+    if (::close(std::exchange(handle_, spare)) != 0) {
+        Fail(FileOperation::Close, errno);
     }
+    Release();
+}
+
+std::int64_t File::WriteOffset() const {
+    const int flags = ::fcntl(handle_, F_GETFL);
+    const off_t offset = ::lseek(handle_, 0, SEEK_CUR);
+    if (flags == -1 || offset < 0) {
+        Fail(FileOperation::Identify, errno);
+    }
+    return (flags & O_APPEND) != 0 ? RegularFileSize().value_or(offset) : offset;
 }
 
 bool IsSameFile(const File& file, const std::string& path) {

@@ -281,12 +281,32 @@ void File::Close() {
         handle_ = kNoHandle;
         return;
     }
-    const HANDLE handle = AsHandle(std::exchange(handle_, kNoHandle));
-    owned_ = false;
-    // The handle is gone even when closing it fails, so it is never retried.
-    if (!::CloseHandle(handle)) {
-        throw FileError(FileOperation::Close, name_, ErrnoFor(::GetLastError()));
+    // The handle is gone even when closing it fails, so the close is made on a spare one,
+    // which stands in for it if the file has to be cut back after all.
+    const HANDLE process = ::GetCurrentProcess();
+    HANDLE spare = nullptr;
+    if (!::DuplicateHandle(process, AsHandle(handle_), process, &spare, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS)) {
+        Fail(FileOperation::Close, ErrnoFor(::GetLastError()));
     }
+    if (!::CloseHandle(AsHandle(std::exchange(handle_, reinterpret_cast<std::intptr_t>(spare))))) {
+        Fail(FileOperation::Close, ErrnoFor(::GetLastError()));
+    }
+    Release();
+}
+
+std::int64_t File::WriteOffset() const {
+    LARGE_INTEGER position{};
+    if (!::SetFilePointerEx(AsHandle(handle_), LARGE_INTEGER{}, &position, FILE_CURRENT)) {
+        Fail(FileOperation::Identify, ErrnoFor(::GetLastError()));
+    }
+    return position.QuadPart;
+}
+
+// Windows hands a program its standard handles whatever they are: no file it opens can take the
+// place of a missing one.
+bool OccupyClosedStandardStreams() {
+    return true;
 }
 
 bool IsSameFile(const File& file, const std::string& path) {
