@@ -3,6 +3,7 @@
 #include "cipher/conversion_job.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <new>
 #include <utility>
@@ -51,42 +52,75 @@ std::optional<ConversionJob> ConversionJob::Prepare(File source, File dest) {
     if (source.IsSameFileAs(dest)) {
         return std::nullopt;
     }
-    std::optional<std::int64_t> sizeBefore = dest.RegularFileSize();
     // A device or pipe has no contents to guard or to empty.
-    if (sizeBefore) {
-        dest.LockExclusively();
+    if (!dest.RegularFileSize()) {
+        return ConversionJob(std::move(source), std::move(dest), std::nullopt, std::nullopt);
+    }
+    // Locked first, looked at after: until it is ours, another run may still be writing it.
+    dest.LockExclusively();
+    std::int64_t sizeBefore = dest.RegularFileSize().value_or(0);
+    std::optional<std::int64_t> overwritesFrom;
+    if (dest.IsStandardStream()) {
+        if (const std::int64_t offset = dest.WriteOffset(); offset < sizeBefore) {
+            overwritesFrom = offset;
+        }
+    } else if (sizeBefore != 0) {
         // An empty file is left alone: on ext4, emptying even an empty file makes the final
         // close wait for the whole output to be written out.
-        if (!dest.IsStandardStream() && *sizeBefore != 0) {
-            dest.Truncate(0);
-            sizeBefore = 0;
-        }
+        dest.Truncate(0);
+        sizeBefore = 0;
     }
-    return ConversionJob(std::move(source), std::move(dest), sizeBefore);
+    return ConversionJob(std::move(source), std::move(dest), sizeBefore, overwritesFrom);
 }
 
-ConversionJob::ConversionJob(File source, File dest, std::optional<std::int64_t> destSizeBefore)
-    : source_(std::move(source)), dest_(std::move(dest)), destSizeBefore_(destSizeBefore) {}
+ConversionJob::ConversionJob(File source, File dest, std::optional<std::int64_t> destSizeBefore,
+                             std::optional<std::int64_t> overwritesFrom)
+    : source_(std::move(source)),
+      dest_(std::move(dest)),
+      destSizeBefore_(destSizeBefore),
+      overwritesFrom_(overwritesFrom) {}
 
 void ConversionJob::Run(const CipherParams& params, ProgressObserver* observer,
-                        const std::string& interruptNotice) {
+                        const InterruptNotices& notices) {
     std::optional<InterruptCleanup> interrupts;
     if (destSizeBefore_) {
-        interrupts.emplace(dest_, *destSizeBefore_, interruptNotice);
+        interrupts.emplace(dest_, *destSizeBefore_, notices);
     }
+    // An interrupt from here on cuts back, as the caller is about to.
+    const auto abandon = [&](FileError* failure) {
+        if (interrupts) {
+            interrupts->OutputIncomplete(dest_);
+        }
+        CutBack(failure);
+    };
     try {
         Convert(params, observer);
         source_.Close();
+        // Written in full: an interrupt while the file closes leaves it so.
+        if (interrupts) {
+            interrupts->OutputComplete();
+        }
         dest_.Close();
     } catch (FileError& failure) {
-        CutBack(failure);
+        abandon(&failure);
         throw;
+    } catch (const std::bad_alloc&) {
+        // Memory for a message or the progress line: the run is lost all the same.
+        abandon(nullptr);
+        throw FileError(FileOperation::Write, dest_.Name(), ENOMEM, dest_.IsStandardStream());
     }
 }
 
 void ConversionJob::Convert(const CipherParams& params, ProgressObserver* observer) {
-    const auto converter = std::make_unique<const BlockConverter>(params);
-    const auto buffer = AllocateBlock();
+    std::unique_ptr<const BlockConverter> converter;
+    std::unique_ptr<std::uint8_t[], AlignedDelete> buffer;
+    try {
+        converter = std::make_unique<const BlockConverter>(params);
+        buffer = AllocateBlock();
+    } catch (const std::bad_alloc&) {
+        // Memory to read the source into.
+        throw FileError(FileOperation::Read, source_.Name(), ENOMEM, source_.IsStandardStream());
+    }
     const std::span<std::uint8_t> whole(buffer.get(), kBlockSize);
     // Room set aside at once costs the file system less than finding it block by block.
     std::int64_t reserved = 0;
@@ -130,14 +164,25 @@ void ConversionJob::Convert(const CipherParams& params, ProgressObserver* observ
     }
 }
 
-void ConversionJob::CutBack(FileError& failure) noexcept {
+void ConversionJob::CutBack(FileError* failure) noexcept {
     if (!destSizeBefore_) {
         return;
+    }
+    if (overwritesFrom_) {
+        try {
+            overwrittenEnd_ = std::clamp(dest_.WriteOffset(), *overwritesFrom_, *destSizeBefore_);
+        } catch (const FileError&) {
+            // Where writing stopped is unknown: any old byte after the start may be gone.
+            overwrittenEnd_ = *destSizeBefore_;
+        }
     }
     try {
         dest_.Truncate(*destSizeBefore_);
     } catch (const FileError& cleanup) {
-        failure.AddFailedCleanup(cleanup.FileName(), cleanup.IsStream(), cleanup.SystemError());
+        if (failure != nullptr) {
+            failure->AddFailedCleanup(cleanup.FileName(), cleanup.IsStream(),
+                                      cleanup.SystemError());
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "cipher/cipher_params.h"
 #include "cipher/file.h"
+#include "cipher/interrupt_cleanup.h"
 
 namespace pomuru {
 
@@ -32,21 +33,32 @@ public:
     // Size of the source if it is a regular file.
     std::optional<std::int64_t> SourceSize() const { return source_.RegularFileSize(); }
 
+    // Where the run writes over old bytes of a standard output opened for reading and writing
+    // (a shell's "1<>") rather than after them; nothing otherwise. Cutting back cannot bring
+    // those bytes back.
+    std::optional<std::int64_t> OverwritesFrom() const { return overwritesFrom_; }
+    // After a failed run, where it overwrote old bytes in that way: from OverwritesFrom to this.
+    std::int64_t OverwrittenEnd() const { return overwrittenEnd_; }
+
     // Converts the whole source into the destination and closes both. On failure, and on a
-    // terminating signal, the destination is cut back to what it held before, never left
+    // terminating signal, the destination is cut back to the size it had before, never left
     // half-written; a failure is thrown as a FileError, which also tells of a failed cut-back.
-    // interruptNotice is written to standard error when a signal ends the run.
+    // notices are written to standard error when a signal ends the run.
     void Run(const CipherParams& params, ProgressObserver* observer,
-             const std::string& interruptNotice = {});
+             const InterruptNotices& notices = {});
 
 private:
-    ConversionJob(File source, File dest, std::optional<std::int64_t> destSizeBefore);
+    ConversionJob(File source, File dest, std::optional<std::int64_t> destSizeBefore,
+                  std::optional<std::int64_t> overwritesFrom);
     void Convert(const CipherParams& params, ProgressObserver* observer);
-    void CutBack(FileError& failure) noexcept;
+    // Cuts the destination back; a failure to do so is added to failure, where there is one.
+    void CutBack(FileError* failure) noexcept;
 
     File source_;
     File dest_;
     std::optional<std::int64_t> destSizeBefore_;  // nothing for a pipe, terminal or device
+    std::optional<std::int64_t> overwritesFrom_;
+    std::int64_t overwrittenEnd_ = 0;
 };
 
 }  // namespace pomuru

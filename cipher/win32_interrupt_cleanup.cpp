@@ -19,10 +19,11 @@ SRWLOCK gate = SRWLOCK_INIT;
 // back through a handle of its own.
 struct Target {
     bool active = false;
+    bool complete = false;  // every byte is written: leave the destination as it is
     HANDLE file = nullptr;
     LARGE_INTEGER sizeBefore{};
-    std::string notice;
-    std::wstring wideNotice;
+    std::string cutBack;
+    std::string completeNotice;
 };
 Target target;
 
@@ -31,15 +32,14 @@ bool IsConsole(HANDLE handle) {
     return ::GetConsoleMode(handle, &mode) != 0;
 }
 
-void WriteNotice() {
+void WriteNotice(const std::string& notice) {
     const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
     DWORD written = 0;
     if (IsConsole(error)) {
-        ::WriteConsoleW(error, target.wideNotice.data(),
-                        static_cast<DWORD>(target.wideNotice.size()), &written, nullptr);
+        const std::wstring wide = WideFromUtf8(notice).value_or(std::wstring());
+        ::WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     } else {
-        ::WriteFile(error, target.notice.data(), static_cast<DWORD>(target.notice.size()), &written,
-                    nullptr);
+        ::WriteFile(error, notice.data(), static_cast<DWORD>(notice.size()), &written, nullptr);
     }
 }
 
@@ -50,9 +50,13 @@ BOOL WINAPI CleanUpAndEnd(DWORD /*event*/) {
         ::ReleaseSRWLockExclusive(&gate);
         return FALSE;
     }
-    ::SetFilePointerEx(target.file, target.sizeBefore, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(target.file);
-    WriteNotice();
+    if (target.complete) {
+        WriteNotice(target.completeNotice);
+    } else {
+        ::SetFilePointerEx(target.file, target.sizeBefore, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(target.file);
+        WriteNotice(target.cutBack);
+    }
     // The status the system's own handler ends the process with, so that the caller sees the
     // usual one. Terminating, rather than exiting, runs no clean-up of the runtime that the
     // stopped run might be in the middle of.
@@ -71,17 +75,18 @@ WriteGate::~WriteGate() {
 }
 
 InterruptCleanup::InterruptCleanup(const File& dest, std::int64_t sizeBefore,
-                                   const std::string& notice) {
+                                   const InterruptNotices& notices) {
     HANDLE own = nullptr;
     const HANDLE process = ::GetCurrentProcess();
     const bool duplicated = ::DuplicateHandle(process, reinterpret_cast<HANDLE>(dest.handle_),
                                               process, &own, 0, FALSE, DUPLICATE_SAME_ACCESS) != 0;
     ::AcquireSRWLockExclusive(&gate);
     target.active = duplicated;
+    target.complete = false;
     target.file = own;
     target.sizeBefore.QuadPart = sizeBefore;
-    target.notice = notice;
-    target.wideNotice = WideFromUtf8(notice).value_or(std::wstring());
+    target.cutBack = notices.cutBack;
+    target.completeNotice = notices.complete;
     ::ReleaseSRWLockExclusive(&gate);
     ::SetConsoleCtrlHandler(CleanUpAndEnd, TRUE);
 }
@@ -94,6 +99,19 @@ InterruptCleanup::~InterruptCleanup() {
         ::CloseHandle(target.file);
         target.file = nullptr;
     }
+    ::ReleaseSRWLockExclusive(&gate);
+}
+
+// The handler cuts back through a handle of its own, which outlives the destination's.
+void InterruptCleanup::OutputComplete() {
+    ::AcquireSRWLockExclusive(&gate);
+    target.complete = true;
+    ::ReleaseSRWLockExclusive(&gate);
+}
+
+void InterruptCleanup::OutputIncomplete(const File&) {
+    ::AcquireSRWLockExclusive(&gate);
+    target.complete = false;
     ::ReleaseSRWLockExclusive(&gate);
 }
 

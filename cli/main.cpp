@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +16,7 @@
 #include "cipher/conversion_job.h"
 #include "cipher/file.h"
 #include "cipher/file_error.h"
+#include "cipher/interrupt_cleanup.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/progress_meter.h"
@@ -71,15 +75,44 @@ File OpenDest(const std::string& operand) {
     return operand == kStandardStream ? File::StandardOutput() : File::OpenForWriting(operand);
 }
 
+// What standard error says when a signal ends the run, before and after DEST holds every byte.
+InterruptNotices NoticesFor(const CommandLine& line, const ConversionJob& job) {
+    // A progress line may stand unfinished on the terminal.
+    const std::string start = std::string(IsTerminal(StandardStream::Error) ? "\n" : "") +
+                              std::string(kProgramName) + ": interrupted";
+    const std::string dest = Mention(line.dest, "standard output");
+    std::string cutBack = start + "; " + dest + " is left as it was before";
+    if (const auto from = job.OverwritesFrom()) {
+        cutBack = start + "; " + dest + " keeps its old size, but its bytes from " +
+                  std::to_string(*from) + " on were overwritten up to where the run stopped";
+    }
+    return {cutBack + "\n", start + " after the last write; " + dest + " holds the whole output\n"};
+}
+
+// The old bytes of a "1<>" standard output that a failed run wrote over: cutting back cannot
+// restore them, so the message says which.
+std::string Overwritten(const ConversionJob& job) {
+    const auto from = job.OverwritesFrom();
+    if (!from || job.OverwrittenEnd() <= *from) {
+        return {};
+    }
+    return "; standard output keeps its old size, but its bytes " + std::to_string(*from) + " to " +
+           std::to_string(job.OverwrittenEnd() - 1) + " now hold part of this run's output";
+}
+
 int Convert(const CommandLine& line) {
     if (line.dest == kStandardStream && IsTerminal(StandardStream::Output)) {
         return ReportUsageError("refusing to write binary output to a terminal");
     }
     std::optional<ConversionJob> job;
+    std::int64_t sourceSize = -1;
     try {
         // The source first: when it cannot be opened, DEST is not even created.
         File source = OpenSource(line.source);
         job = ConversionJob::Prepare(std::move(source), OpenDest(line.dest));
+        if (job) {
+            sourceSize = job->SourceSize().value_or(-1);
+        }
     } catch (const FileError& error) {
         PrintError(error.what());
         return kExitFailed;
@@ -88,18 +121,13 @@ int Convert(const CommandLine& line) {
         return ReportUsageError(Mention(line.source, "standard input") + " and " +
                                 Mention(line.dest, "standard output") + " are the same file");
     }
-    ProgressMeter meter(job->SourceSize().value_or(-1), STDERR_FILENO,
-                        IsTerminal(StandardStream::Error));
+    ProgressMeter meter(sourceSize, STDERR_FILENO, IsTerminal(StandardStream::Error));
     try {
-        // A progress line may stand unfinished on the terminal.
-        std::string notice = IsTerminal(StandardStream::Error) ? "\n" : "";
-        notice += std::string(kProgramName) + ": interrupted; " +
-                  Mention(line.dest, "standard output") + " is left as it was before\n";
-        job->Run(line.params, &meter, notice);
+        job->Run(line.params, &meter, NoticesFor(line, *job));
     } catch (const FileError& error) {
         meter.Finish();
         if (!IsClosedPipe(error) || line.dest != kStandardStream) {
-            PrintError(error.what());
+            PrintError(error.what() + Overwritten(*job));
         }
         return kExitFailed;
     }
@@ -108,6 +136,10 @@ int Convert(const CommandLine& line) {
 }
 
 int RunProgram(int argc, NativeArgument argv[]) {
+    // Before anything is opened: a file must not take a closed stream's place.
+    if (!OccupyClosedStandardStreams()) {
+        return kExitFailed;
+    }
     PrepareStandardStreams();
     std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     std::vector<char*> pointers;
@@ -132,16 +164,28 @@ int RunProgram(int argc, NativeArgument argv[]) {
     return Convert(line);
 }
 
+// Every failure is told and ends the program with the failure's status, never with an abort.
+int RunProgramReportingAll(int argc, NativeArgument argv[]) {
+    try {
+        return RunProgram(argc, argv);
+    } catch (const std::bad_alloc&) {
+        PrintError(std::strerror(ENOMEM));
+    } catch (const std::exception& error) {
+        PrintError(error.what());
+    }
+    return kExitFailed;
+}
+
 }  // namespace
 
 #ifdef _WIN32
 // Linked with -municode. Without shell32 (which would split the command line otherwise) the
 // console keeps sending the log-off and shut-down events that let a run clean up.
 int wmain(int argc, wchar_t* argv[]) {
-    return RunProgram(argc, argv);
+    return RunProgramReportingAll(argc, argv);
 }
 #else
 int main(int argc, char* argv[]) {
-    return RunProgram(argc, argv);
+    return RunProgramReportingAll(argc, argv);
 }
 #endif

@@ -38,6 +38,8 @@ const char* ReasonFor(int osError) {
 #endif
         case EMFILE:
             return "開いているファイルが多すぎます。";
+        case ENOMEM:
+            return "メモリーが足りません。";
         default:
             return nullptr;
     }
