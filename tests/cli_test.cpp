@@ -97,11 +97,17 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
     // The source keeps the program waiting after its first bytes, which are written; then the
     // signal comes, which ends the shell's wait as it ended the program (the shell's own word on
     // it aside).
-    const auto interrupted = [&cli](const std::string& signal) {
+    const auto interrupted = [&cli](const std::string& signal, const std::string& streams = "") {
         return "mkfifo in.fifo; { printf abc; sleep 5; } > in.fifo & env --default-signal " + cli +
-               "in.fifo dst.bin & pid=$!; i=0; while [ \"$(stat -c %s dst.bin 2>/dev/null)\" != 3 ]"
+               "in.fifo dst.bin" + streams +
+               " & pid=$!; i=0; while [ \"$(stat -c %s dst.bin 2>/dev/null)\" != 3 ]"
                " && [ $i -lt 200 ]; do sleep 0.01; i=$((i+1)); done; kill -" +
                signal + " $pid; wait $pid 2> /dev/null";
+    };
+    // Until the call that fail_calls holds up has been made.
+    const auto whenWaiting = [](const std::string& call) {
+        return "; i=0; until [ -d waiting." + call + " ] || [ $i -ge 500 ]; do sleep 0.01; " +
+               "i=$((i+1)); done; ";
     };
     const struct {
         std::string command;
@@ -120,6 +126,10 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
         {cli + "--randomize=1 src.bin dst.bin", 2, "option '--randomize' doesn't allow an argument",
          none},
         {cli, 2, "missing SOURCE and DEST operands", none},
+        // What the user typed is shown, but never a control character or half a character.
+        {cli + "\"-$(printf '\\033')[2J\" src.bin dst.bin", 2, "unrecognized option '-\\x1B'",
+         none},
+        {cli + "-é src.bin dst.bin", 2, "unrecognized option '-é'", none},
         // One file under two names, or as a redirected stream, would be emptied before reading.
         {cli + "src.bin src.bin", 2, "'src.bin' and 'src.bin' are the same file", none},
         {"ln -s src.bin link.bin && " + cli + "src.bin link.bin", 2,
@@ -127,6 +137,14 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
         {"ln src.bin hard.bin && " + cli + "hard.bin src.bin", 2,
          "'hard.bin' and 'src.bin' are the same file", none},
         {cli + "src.bin - 1<> src.bin", 2, "'src.bin' and standard output are the same file", none},
+        {"ln -s /dev/null null && " + cli + "/dev/null null", 2,
+         "'/dev/null' and 'null' are the same file", none},
+        // A second run into the same empty file waits for the lock: it finds the first run's
+        // output and empties it, rather than writing over its start.
+        {"printf new > new.txt && : > dst.bin && " + failing + "fstat:dst.bin@2=wait " + cli +
+             "--value 0 new.txt dst.bin & a=$!" + whenWaiting("fstat") + cli +
+             "src.bin dst.bin && rmdir waiting.fstat && wait $a",
+         0, "", "new"},
         // The source is opened first, so a missing one leaves no destination behind.
         {cli + "'a\nb' dst.bin", 1, "cannot open 'a\\nb': No such file or directory", none},
         {cli + "src.bin no-folder/dst.bin", 1,
@@ -139,6 +157,8 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
         // Identity that cannot be told is no licence to empty the file.
         {failing + "fstat@2=5 " + cli + "src.bin ./src.bin", 1,
          "cannot identify 'src.bin': Input/output error", none},
+        {failing + "fstat:src.bin@3=5 " + cli + "src.bin dst.bin", 1,
+         "cannot identify 'src.bin': Input/output error", ""},
         {"printf old > dst.bin && flock dst.bin " + cli + "src.bin dst.bin", 1,
          "'dst.bin' is being written by another run", "old"},
         {failing + "write=0 " + cli + "src.bin dst.bin", 1,
@@ -149,19 +169,46 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
          ""},
         {failing + "close=5 " + cli + "src.bin dst.bin", 1,
          "cannot close 'src.bin': Input/output error", ""},
+        {failing + "close:dst.bin@2=5 " + cli + "src.bin dst.bin", 1,
+         "cannot close 'dst.bin': Input/output error", ""},
+        // Standard output open for reading and writing over old bytes: they cannot come back.
+        {"head -c 100000 /dev/zero | tr '\\0' x > x.txt && printf 'old bytes' > dst.bin && "
+         "ulimit -f 100 && " +
+             cli + "--value 0 x.txt - 1<> dst.bin",
+         1,
+         "cannot write standard output: File too large; standard output keeps its old size, but "
+         "its bytes 0 to 8 now hold part of this run's output",
+         "xxxxxxxxx"},
+#ifndef __SANITIZE_ADDRESS__
+        // Out of memory (the sanitizer needs more than this to start).
+        {"ulimit -v 6000 && " + cli + "src.bin dst.bin", 1,
+         "cannot read 'src.bin': Cannot allocate memory", ""},
+#endif
         // A terminating signal cuts the destination back before it ends the program.
         {interrupted("INT"), 128 + SIGINT, "interrupted; 'dst.bin' is left as it was before", ""},
         {interrupted("TERM"), 128 + SIGTERM, "interrupted; 'dst.bin' is left as it was before", ""},
         {interrupted("HUP"), 128 + SIGHUP, "interrupted; 'dst.bin' is left as it was before", ""},
         {interrupted("QUIT"), 128 + SIGQUIT, "interrupted; 'dst.bin' is left as it was before", ""},
+        {interrupted("USR1"), 128 + SIGUSR1, "interrupted; 'dst.bin' is left as it was before", ""},
+        {interrupted("XCPU"), 128 + SIGXCPU, "interrupted; 'dst.bin' is left as it was before", ""},
+        // Started without standard input and error, the program opens no file in their place.
+        {interrupted("INT", " <&- 2>&-"), 128 + SIGINT, "", ""},
+        // Once every byte is written, an interrupt leaves the destination whole, and says so.
+        {"printf abc > abc.txt && " + failing + "close:dst.bin@2=wait env --default-signal " + cli +
+             "--value 0 abc.txt dst.bin & pid=$!" + whenWaiting("close") +
+             "kill -INT $pid; wait $pid 2> /dev/null",
+         128 + SIGINT, "interrupted after the last write; 'dst.bin' holds the whole output", "abc"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
         Workspace work;
         const Outcome outcome = RunShell(work.dir, row.command);
         EXPECT_EQ(outcome.status, row.status);
-        EXPECT_EQ(outcome.errors, "pomuru-cipher-cli: " + row.message + "\n" +
-                                      (row.status == 2 ? "Try 'pomuru-cipher-cli --help'.\n" : ""));
+        EXPECT_EQ(outcome.errors,
+                  row.message.empty()
+                      ? ""
+                      : "pomuru-cipher-cli: " + row.message + "\n" +
+                            (row.status == 2 ? "Try 'pomuru-cipher-cli --help'.\n" : ""));
         EXPECT_EQ(ReadBytes(work.dir.File("src.bin")), work.source);
         struct stat dest {};
         ASSERT_EQ(::stat(work.dir.File("dst.bin").c_str(), &dest) == 0, row.dest != none);
