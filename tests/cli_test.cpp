@@ -130,6 +130,8 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
         {cli + "\"-$(printf '\\033')[2J\" src.bin dst.bin", 2, "unrecognized option '-\\x1B'",
          none},
         {cli + "-é src.bin dst.bin", 2, "unrecognized option '-é'", none},
+        {cli + "\"$(printf 'a\\377\\302\\233b')\" dst.bin", 1,
+         "cannot open 'a\\xFF\\xC2\\x9Bb': No such file or directory", none},
         // One file under two names, or as a redirected stream, would be emptied before reading.
         {cli + "src.bin src.bin", 2, "'src.bin' and 'src.bin' are the same file", none},
         {"ln -s src.bin link.bin && " + cli + "src.bin link.bin", 2,
@@ -141,9 +143,9 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
          "'/dev/null' and 'null' are the same file", none},
         // A second run into the same empty file waits for the lock: it finds the first run's
         // output and empties it, rather than writing over its start.
-        {"printf new > new.txt && : > dst.bin && " + failing + "fstat:dst.bin@2=wait " + cli +
-             "--value 0 new.txt dst.bin & a=$!" + whenWaiting("fstat") + cli +
-             "src.bin dst.bin && rmdir waiting.fstat && wait $a",
+        {"printf new > new.txt && : > dst.bin && " + failing + "flock:dst.bin=wait-before " + cli +
+             "--value 0 new.txt dst.bin & a=$!" + whenWaiting("flock") + cli +
+             "src.bin dst.bin && rmdir waiting.flock && wait $a",
          0, "", "new"},
         // The source is opened first, so a missing one leaves no destination behind.
         {cli + "'a\nb' dst.bin", 1, "cannot open 'a\\nb': No such file or directory", none},
@@ -194,8 +196,8 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
         // Started without standard input and error, the program opens no file in their place.
         {interrupted("INT", " <&- 2>&-"), 128 + SIGINT, "", ""},
         // Once every byte is written, an interrupt leaves the destination whole, and says so.
-        {"printf abc > abc.txt && " + failing + "close:dst.bin@2=wait env --default-signal " + cli +
-             "--value 0 abc.txt dst.bin & pid=$!" + whenWaiting("close") +
+        {"printf abc > abc.txt && " + failing + "close:dst.bin@2=wait-after env --default-signal " +
+             cli + "--value 0 abc.txt dst.bin & pid=$!" + whenWaiting("close") +
              "kill -INT $pid; wait $pid 2> /dev/null",
          128 + SIGINT, "interrupted after the last write; 'dst.bin' holds the whole output", "abc"},
     };

@@ -1,9 +1,10 @@
 // Makes chosen system calls fail or wait, for the command-line tests: loaded with LD_PRELOAD and
-// told by POMURU_FAIL which calls, e.g. "fstat@2=5,write=0,close:dst.bin@2=wait": every fstat
-// from the second on fails with EIO, every write returns 0, and the second close of a
+// told by POMURU_FAIL which calls, e.g. "fstat@2=5,write=0,close:dst.bin@2=wait-after": every
+// fstat from the second on fails with EIO, every write returns 0, and the second close of a
 // descriptor of dst.bin is made and then waits while a folder waiting.close exists, which it
-// creates (for ten seconds at most), so that the test can act at that moment. Calls on the
-// standard streams are left alone, so that the program can still report.
+// creates (for ten seconds at most), so that the test can act at that moment; wait-before waits
+// before the call. Calls on the standard streams are left alone, so that the program can still
+// report.
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -63,10 +64,19 @@ Result Call(const char* name, std::atomic<long>& count, int fd, Args... args) {
         if (number < from) {
             break;
         }
-        if (rule.substr(equals + 1) == "wait") {
+        const std::string_view action = rule.substr(equals + 1);
+        if (action.starts_with("wait-")) {
+            const auto wait = [&] {
+                if (number == from) {
+                    WaitWhileMarked("waiting." + std::string(name));
+                }
+            };
+            if (action == "wait-before") {
+                wait();
+            }
             const Result result = real(fd, args...);
-            if (number == from) {
-                WaitWhileMarked("waiting." + std::string(name));
+            if (action == "wait-after") {
+                wait();
             }
             return result;
         }
@@ -93,6 +103,11 @@ ssize_t write(int fd, const void* data, size_t size) {
 int ftruncate(int fd, off_t length) {
     static std::atomic<long> count;
     return Call<int>("ftruncate", count, fd, length);
+}
+
+int flock(int fd, int operation) {
+    static std::atomic<long> count;
+    return Call<int>("flock", count, fd, operation);
 }
 
 int close(int fd) {
