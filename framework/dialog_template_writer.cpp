@@ -1,15 +1,13 @@
 // DLGTEMPLATEEX in memory: the layout the resource compiler writes for a DIALOGEX statement.
-#include "framework/win32/dialog_template_builder.h"
-
-#include <windows.h>
+#include "framework/dialog_template_writer.h"
 
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
-#include "framework/win32/wide_text.h"
-
-namespace afx_win32 {
+#include "cipher/utf16_text.h"
+#include "framework/win_defs.h"
 
 namespace {
 
@@ -18,7 +16,7 @@ enum class ControlClass : std::uint16_t { Button = 0x0080, Edit = 0x0081, Static
 
 struct ControlStyle {
     ControlClass windowClass;
-    DWORD style;
+    std::uint32_t style;
 };
 
 // The class and the styles a kind of control has in addition to those of its template entry,
@@ -65,8 +63,8 @@ public:
     }
     // A zero-terminated UTF-16 text.
     void Text(std::string_view text) {
-        for (const wchar_t c : ToWide(text)) {
-            Word(static_cast<std::uint16_t>(c));
+        for (const char16_t c : pomuru::Utf16FromUtf8(text)) {
+            Word(c);
         }
         Word(0);
     }
@@ -99,7 +97,7 @@ void WriteControl(TemplateWriter& writer, const DialogControl& control) {
 
 }  // namespace
 
-std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialogTemplate) {
+std::vector<std::uint16_t> WriteDialogTemplate(const DialogTemplate& dialogTemplate) {
     if (dialogTemplate.controls.size() > std::numeric_limits<std::uint16_t>::max()) {
         throw std::out_of_range("too many controls in a dialog template");
     }
@@ -125,5 +123,3 @@ std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialogTempl
     }
     return writer.Take();
 }
-
-}  // namespace afx_win32

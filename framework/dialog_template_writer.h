@@ -1,4 +1,4 @@
-// The neutral dialog template written out as the dialog manager reads one from memory.
+// The neutral dialog template written out as the Windows dialog manager reads one from memory.
 #pragma once
 
 #include <cstdint>
@@ -6,11 +6,8 @@
 
 #include "framework/dialog_template.h"
 
-namespace afx_win32 {
-
 // An extended dialog template (DLGTEMPLATEEX with its DLGITEMTEMPLATEEX items) in 16-bit words,
 // for DialogBoxIndirectParamW. The controls keep their template order, which is the order of
 // the child windows and of Tab. Icon controls are made without a picture: the window sets it.
-std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialogTemplate);
-
-}  // namespace afx_win32
+// Throws std::out_of_range for a coordinate beyond 16 bits or more controls than a word counts.
+std::vector<std::uint16_t> WriteDialogTemplate(const DialogTemplate& dialogTemplate);
