@@ -5,11 +5,15 @@
 # input that did it is kept in build/fuzz/findings/, to be replayed with
 #   build/fuzz/tests/fuzz/<target>_fuzz build/fuzz/findings/<file>
 # and to become a row of a unit test.
-# Usage: scripts/fuzz.sh [SECONDS-PER-TARGET]   (default 15, about a minute for the four)
+# Usage: scripts/fuzz.sh [SECONDS-PER-TARGET [TARGET...]]
+#        (default 15 s, about a minute for the four; TARGET as named in tests/fuzz/corpus/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-15}
+shift $(($# > 0 ? 1 : 0))
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=($(ls tests/fuzz/corpus))
 scripts/install-deps.sh ci
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)" >/dev/null
@@ -19,19 +23,23 @@ mkdir -p "$findings"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=()
-for seeds in tests/fuzz/corpus/*/; do
-    target=$(basename "$seeds")
+for target in "${targets[@]}"; do
     mkdir "$work/$target"
-    cp "$seeds"* "$work/$target/"
-    # The UTF-8 dictionary's characters and broken sequences help the targets that read text
-    # reach what a byte at a time rarely makes; the others merely get a few more byte patterns.
+    cp tests/fuzz/corpus/"$target"/* "$work/$target/"
+    # A target's own libFuzzer flags, one a line: a dictionary, a shorter longest input.
+    flags=()
+    [ ! -f tests/fuzz/"$target".flags ] || mapfile -t flags < tests/fuzz/"$target".flags
+    started=$SECONDS
     if build/fuzz/tests/fuzz/"$target"_fuzz -max_total_time="$seconds" -timeout=10 \
-            -rss_limit_mb=2048 -dict=tests/fuzz/utf8.dict -artifact_prefix="$findings/$target-" \
+            -rss_limit_mb=2048 "${flags[@]}" -artifact_prefix="$findings/$target-" \
             "$work/$target" >"$work/$target.log" 2>&1; then
-        echo "$target: $(grep -o 'DONE.*' "$work/$target.log" | sed 's/  */ /g')"
+        echo "$target: $((SECONDS - started)) s, $(grep -o 'DONE.*' "$work/$target.log" | sed 's/  */ /g')"
     else
-        echo "== $target found a fault ==" >&2
-        grep -v -E '^#[0-9]+|^INFO:' "$work/$target.log" | tail -n 40 >&2
+        echo "== $target found a fault after $((SECONDS - started)) s ==" >&2
+        # From the first report on: the failed check or the sanitizer's, and where.
+        grep -v -E '^#[0-9]+|^INFO:|Test unit written' "$work/$target.log" |
+            sed -n '/fuzz check failed\|runtime error\|ERROR:/,$p' | head -n 30 >&2
+        grep 'Test unit written' "$work/$target.log" >&2 || true
         failed+=("$target")
     fi
 done

@@ -4,7 +4,6 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -20,39 +19,43 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Small settings reach every branch of the rule, values around the generator's 15 bits every
-// kind of divisor, and the edges of int32 the arithmetic.
+// Tiny and small settings reach every branch of the rule, values around the generator's 15 bits
+// every kind of divisor, and the edges of int32 the arithmetic.
 std::int32_t PickSetting(FuzzedDataProvider& input) {
-    switch (input.ConsumeIntegralInRange(0, 4)) {
+    switch (input.ConsumeIntegralInRange(0, 5)) {
         case 0:
-            return input.ConsumeIntegralInRange<std::int32_t>(-20, 60);
+            return input.ConsumeIntegralInRange<std::int32_t>(-2, 3);
         case 1:
-            return input.ConsumeIntegralInRange<std::int32_t>(-70000, 70000);
+            return input.ConsumeIntegralInRange<std::int32_t>(-20, 60);
         case 2:
-            return INT32_MAX - input.ConsumeIntegralInRange<std::int32_t>(0, 3000);
+            return input.ConsumeIntegralInRange<std::int32_t>(-70000, 70000);
         case 3:
+            return INT32_MAX - input.ConsumeIntegralInRange<std::int32_t>(0, 3000);
+        case 4:
             return INT32_MIN + input.ConsumeIntegralInRange<std::int32_t>(0, 300);
         default:
             return input.ConsumeIntegral<std::int32_t>();
     }
 }
 
-// The first position of the bytes: early, around 2^31 and 2^32, just past start or slide, or
-// anywhere up to 2^62.
+// The first position of the bytes: among the first few, where small settings take effect, a
+// little later, around 2^31 and 2^32, just past start or slide, or anywhere up to 2^62.
 std::int64_t PickFirstPosition(FuzzedDataProvider& input, const CipherParams& params) {
     const auto near = [&input](std::int64_t around) {
         return std::max<std::int64_t>(1, around + input.ConsumeIntegralInRange(-3000, 3000));
     };
-    switch (input.ConsumeIntegralInRange(0, 5)) {
+    switch (input.ConsumeIntegralInRange(0, 6)) {
         case 0:
-            return input.ConsumeIntegralInRange<std::int64_t>(1, 5000);
+            return input.ConsumeIntegralInRange<std::int64_t>(1, 64);
         case 1:
-            return near(std::int64_t{1} << 31);
+            return input.ConsumeIntegralInRange<std::int64_t>(1, 5000);
         case 2:
-            return near(std::int64_t{1} << 32);
+            return near(std::int64_t{1} << 31);
         case 3:
-            return near(params.start);
+            return near(std::int64_t{1} << 32);
         case 4:
+            return near(params.start);
+        case 5:
             return near(params.slide);
         default:
             return input.ConsumeIntegralInRange<std::int64_t>(1, std::int64_t{1} << 62);
@@ -156,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     params.slide = PickSetting(input);
     params.randomize = input.ConsumeBool();
     const std::int64_t first = PickFirstPosition(input, params);
-    const std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, 3000);
+    const std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, 1500);
     // Blocks of up to 700 bytes, then the rest in one.
     std::vector<std::size_t> cuts;
     for (std::size_t covered = 0; covered < length;) {
