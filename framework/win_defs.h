@@ -12,6 +12,7 @@ inline constexpr int IDC_STATIC = -1;
 
 // Window and dialog styles, with the values of the resource format.
 inline constexpr std::uint32_t WS_POPUP = 0x80000000;
+inline constexpr std::uint32_t WS_CHILD = 0x40000000;
 inline constexpr std::uint32_t WS_VISIBLE = 0x10000000;
 inline constexpr std::uint32_t WS_CAPTION = 0x00C00000;
 inline constexpr std::uint32_t WS_BORDER = 0x00800000;
@@ -20,10 +21,21 @@ inline constexpr std::uint32_t WS_MINIMIZEBOX = 0x00020000;  // dialog style
 inline constexpr std::uint32_t WS_MAXIMIZEBOX = 0x00010000;  // dialog style
 inline constexpr std::uint32_t WS_GROUP = 0x00020000;        // control style
 inline constexpr std::uint32_t WS_TABSTOP = 0x00010000;      // control style
+inline constexpr std::uint32_t DS_SETFONT = 0x0040;          // the template names a font
 inline constexpr std::uint32_t DS_MODALFRAME = 0x0080;
 inline constexpr std::uint32_t WS_EX_APPWINDOW = 0x00040000;
+inline constexpr std::uint32_t ES_LEFT = 0x0000;         // edit boxes
 inline constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080;  // edit boxes
-inline constexpr std::uint32_t SS_NOPREFIX = 0x0080;     // labels: "&" shown as typed
+inline constexpr std::uint32_t BS_PUSHBUTTON = 0x0000;
+inline constexpr std::uint32_t BS_DEFPUSHBUTTON = 0x0001;
+inline constexpr std::uint32_t BS_AUTOCHECKBOX = 0x0003;
+inline constexpr std::uint32_t SS_LEFT = 0x0000;
+inline constexpr std::uint32_t SS_ICON = 0x0003;
+inline constexpr std::uint32_t SS_NOPREFIX = 0x0080;  // labels: "&" shown as typed
+
+// The dialog font's weight and character set, as a template gives them.
+inline constexpr unsigned FW_NORMAL = 400;
+inline constexpr unsigned SHIFTJIS_CHARSET = 128;
 
 // Message-box types: the icon; every box has one OK button.
 inline constexpr unsigned MB_OK = 0x00;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing, quietly when all are there.
 # Usage: scripts/install-deps.sh [build|test|ci|bench|docs|windows|web]   (build is part of every level)
+# ci: what the tests need, the Debian package's tools, and clang with its libFuzzer and sanitizer
+# runtimes for scripts/fuzz.sh.
 # windows: the MinGW-w64 cross compilers for x86_64 and i686, Wine for both (the 32-bit half needs
 # Debian's i386 architecture), GoogleTest's sources to cross-build, and Xvfb for window tests;
 # Wine's fonts and the Japanese locale's sources for those, icotool for the program's icon, and
@@ -16,7 +18,8 @@ foreign_arch=
 case "$level" in
     build) ;;
     test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
-    ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file) ;;
+    ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file
+                   clang libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev time) ;;
     docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
     windows)

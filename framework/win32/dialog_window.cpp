@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "framework/win32/dialog_template_builder.h"
+#include "framework/dialog_template_writer.h"
 #include "framework/win32/wide_text.h"
 
 namespace afx_win32 {
@@ -51,7 +51,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, afx_backend::Wi
     : template_(dialogTemplate), events_(events) {}
 
 int DialogWindow::Run(HWND owner) {
-    const std::vector<std::uint16_t> words = BuildDialogTemplate(template_);
+    const std::vector<std::uint16_t> words = WriteDialogTemplate(template_);
     const INT_PTR result = DialogBoxIndirectParamW(
         GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner,
         &DialogWindow::Procedure, reinterpret_cast<LPARAM>(this));

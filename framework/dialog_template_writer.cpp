@@ -1,15 +1,13 @@
 // DLGTEMPLATEEX in memory: the layout the resource compiler writes for a DIALOGEX statement.
-#include "framework/win32/dialog_template_builder.h"
-
-#include <windows.h>
+#include "framework/dialog_template_writer.h"
 
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
-#include "framework/win32/wide_text.h"
-
-namespace afx_win32 {
+#include "cipher/utf16_text.h"
+#include "framework/win_defs.h"
 
 namespace {
 
@@ -18,7 +16,7 @@ enum class ControlClass : std::uint16_t { Button = 0x0080, Edit = 0x0081, Static
 
 struct ControlStyle {
     ControlClass windowClass;
-    DWORD style;
+    std::uint32_t style;
 };
 
 // The class and the styles a kind of control has in addition to those of its template entry,
@@ -57,18 +55,27 @@ public:
         }
         Word(static_cast<std::uint16_t>(static_cast<std::int16_t>(value)));
     }
+    void PointSize(int value) {
+        if (value < 0 || value > std::numeric_limits<std::uint16_t>::max()) {
+            throw std::out_of_range("dialog font point size out of range");
+        }
+        Word(static_cast<std::uint16_t>(value));
+    }
     void Rect(const DialogRect& rect) {
         Coordinate(rect.x);
         Coordinate(rect.y);
         Coordinate(rect.cx);
         Coordinate(rect.cy);
     }
-    // A zero-terminated UTF-16 text.
-    void Text(std::string_view text) {
-        for (const wchar_t c : ToWide(text)) {
-            Word(static_cast<std::uint16_t>(c));
+    // A zero-terminated UTF-16 text, which must not end early.
+    void Text(std::string_view text) { Utf16Text(pomuru::Utf16FromUtf8(text)); }
+    // A control's text, which a leading U+FFFF would make a resource number.
+    void ControlText(std::string_view text) {
+        const std::u16string utf16 = pomuru::Utf16FromUtf8(text);
+        if (utf16.starts_with(u'\uFFFF')) {
+            throw std::invalid_argument("dialog control text starting with U+FFFF");
         }
-        Word(0);
+        Utf16Text(utf16);
     }
     // Each control starts on a 32-bit boundary.
     void AlignToDoubleWord() {
@@ -80,6 +87,14 @@ public:
     std::vector<std::uint16_t> Take() { return std::move(words_); }
 
 private:
+    void Utf16Text(const std::u16string& text) {
+        if (text.find(u'\0') != std::u16string::npos) {
+            throw std::invalid_argument("dialog template text holding U+0000");
+        }
+        words_.insert(words_.end(), text.begin(), text.end());
+        Word(0);
+    }
+
     std::vector<std::uint16_t> words_;
 };
 
@@ -93,13 +108,13 @@ void WriteControl(TemplateWriter& writer, const DialogControl& control) {
     writer.DoubleWord(static_cast<std::uint32_t>(control.id));
     writer.Word(0xFFFF);  // a predefined class by atom
     writer.Word(static_cast<std::uint16_t>(kind.windowClass));
-    writer.Text(control.kind == ControlKind::Icon ? std::string_view() : control.text);
+    writer.ControlText(control.kind == ControlKind::Icon ? std::string_view() : control.text);
     writer.Word(0);  // no creation data
 }
 
 }  // namespace
 
-std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialogTemplate) {
+std::vector<std::uint16_t> WriteDialogTemplate(const DialogTemplate& dialogTemplate) {
     if (dialogTemplate.controls.size() > std::numeric_limits<std::uint16_t>::max()) {
         throw std::out_of_range("too many controls in a dialog template");
     }
@@ -114,7 +129,7 @@ std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialogTempl
     writer.Word(0);  // no menu
     writer.Word(0);  // the dialog class
     writer.Text(dialogTemplate.caption);
-    writer.Word(static_cast<std::uint16_t>(dialogTemplate.font.pointSize));
+    writer.PointSize(dialogTemplate.font.pointSize);
     writer.Word(FW_NORMAL);
     // Not italic; the Japanese character set, so that a system without the named face picks
     // another Japanese one rather than a face without kana.
@@ -125,5 +140,3 @@ std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialogTempl
     }
     return writer.Take();
 }
-
-}  // namespace afx_win32
