@@ -7,59 +7,31 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "cipher/block_converter.h"
 #include "cipher/byte_rule.h"
 #include "fuzz_support.h"
 
-namespace pomuru::fuzz {
 namespace {
 
+using namespace pomuru;
 using Bytes = std::vector<std::uint8_t>;
 
-// Tiny and small settings reach every branch of the rule, values around the generator's 15 bits
-// every kind of divisor, and the edges of int32 the arithmetic.
-std::int32_t PickSetting(FuzzedDataProvider& input) {
-    switch (input.ConsumeIntegralInRange(0, 5)) {
-        case 0:
-            return input.ConsumeIntegralInRange<std::int32_t>(-2, 3);
-        case 1:
-            return input.ConsumeIntegralInRange<std::int32_t>(-20, 60);
-        case 2:
-            return input.ConsumeIntegralInRange<std::int32_t>(-70000, 70000);
-        case 3:
-            return INT32_MAX - input.ConsumeIntegralInRange<std::int32_t>(0, 3000);
-        case 4:
-            return INT32_MIN + input.ConsumeIntegralInRange<std::int32_t>(0, 300);
-        default:
-            return input.ConsumeIntegral<std::int32_t>();
-    }
+// Mostly near something that matters: tiny settings reach every branch of the rule, values
+// around the generator's 15 bits every kind of divisor, and the edges the arithmetic.
+std::int64_t PickNear(FuzzedDataProvider& input, std::initializer_list<std::int64_t> marks,
+                      std::int64_t spread) {
+    const std::int64_t mark =
+        *(marks.begin() + input.ConsumeIntegralInRange<std::size_t>(0, marks.size() - 1));
+    return mark + input.ConsumeIntegralInRange<std::int64_t>(-spread, spread);
 }
 
-// The first position of the bytes: among the first few, where small settings take effect, a
-// little later, around 2^31 and 2^32, just past start or slide, or anywhere up to 2^62.
-std::int64_t PickFirstPosition(FuzzedDataProvider& input, const CipherParams& params) {
-    const auto near = [&input](std::int64_t around) {
-        return std::max<std::int64_t>(1, around + input.ConsumeIntegralInRange(-3000, 3000));
-    };
-    switch (input.ConsumeIntegralInRange(0, 6)) {
-        case 0:
-            return input.ConsumeIntegralInRange<std::int64_t>(1, 64);
-        case 1:
-            return input.ConsumeIntegralInRange<std::int64_t>(1, 5000);
-        case 2:
-            return near(std::int64_t{1} << 31);
-        case 3:
-            return near(std::int64_t{1} << 32);
-        case 4:
-            return near(params.start);
-        case 5:
-            return near(params.slide);
-        default:
-            return input.ConsumeIntegralInRange<std::int64_t>(1, std::int64_t{1} << 62);
-    }
+std::int32_t PickSetting(FuzzedDataProvider& input) {
+    return input.ConsumeBool() ? input.ConsumeIntegral<std::int32_t>()
+                               : static_cast<std::int32_t>(PickNear(
+                                     input, {0, 30, 32768, INT32_MAX - 3000, INT32_MIN + 3000},
+                                     input.ConsumeBool() ? 3 : 3000));
 }
 
 // The rule's cursor after position `to`, reached without asking it about every position: in a
@@ -92,10 +64,25 @@ CipherCursor SkipTo(std::int64_t to, const CipherParams& p) {
     return cursor;
 }
 
-// Bytes at first, first + 1, ... converted one read attempt at a time by the rule.
-Bytes ReferenceConvert(Bytes bytes, const CipherParams& params, std::int64_t first) {
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using pomuru::fuzz::Require;
+    FuzzedDataProvider input(data, size);
+    const CipherParams params{PickSetting(input), PickSetting(input), PickSetting(input),
+                              PickSetting(input), input.ConsumeBool()};
+    const std::int64_t first = std::clamp<std::int64_t>(
+        input.ConsumeBool() ? input.ConsumeIntegral<std::int64_t>()
+                            : PickNear(input, {1, 1LL << 31, 1LL << 32, params.start, params.slide},
+                                       input.ConsumeBool() ? 64 : 3000),
+        1, 1LL << 62);
+    Bytes source(input.ConsumeIntegralInRange<std::size_t>(0, 1500));
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        source[i] = static_cast<std::uint8_t>(i * 131 + (i >> 8) * 7);
+    }
+    // The expected bytes, one read attempt at a time; where replaying is cheap, the skipping is
+    // checked against it too.
     CipherCursor cursor = SkipTo(first - 1, params);
-    // Where replaying is cheap, the skipping is checked against it too.
     if (first <= 20000) {
         CipherCursor replayed;
         while (replayed.position < first - 1) {
@@ -104,88 +91,43 @@ Bytes ReferenceConvert(Bytes bytes, const CipherParams& params, std::int64_t fir
         Require(replayed.position == cursor.position && replayed.stepCount == cursor.stepCount,
                 "reference cursor skipped wrongly");
     }
-    for (std::uint8_t& byte : bytes) {
-        if (SelectNext(cursor, params)) {
-            byte ^= MaskFor(params, cursor.position);
-        }
+    Bytes expected = source;
+    for (std::uint8_t& byte : expected) {
+        byte ^= SelectNext(cursor, params) ? MaskFor(params, cursor.position) : 0;
     }
-    return bytes;
-}
-
-Bytes BlockConvert(Bytes bytes, const BlockConverter& converter, std::int64_t first,
-                   const std::vector<std::size_t>& cuts) {
-    std::size_t offset = 0;
-    for (const std::size_t size : cuts) {
-        converter.Convert(std::span(bytes).subspan(offset, size),
-                          first + static_cast<std::int64_t>(offset));
-        offset += size;
+    // Where the next changed byte is: the run copies what UnchangedFrom promises unchanged
+    // without looking at it.
+    std::vector<std::int64_t> nextChanged(source.size() + 1, INT64_MAX);
+    for (std::size_t i = source.size(); i-- > 0;) {
+        nextChanged[i] = source[i] != expected[i] ? first + std::int64_t(i) : nextChanged[i + 1];
     }
-    return bytes;
-}
-
-// The run copies what UnchangedFrom promises unchanged without looking at it: no stretch may
-// reach past the next changed byte.
-void RequireUnchangedStretches(const BlockConverter& converter, const Bytes& source,
-                               const Bytes& expected, std::int64_t first) {
-    std::int64_t nextChanged = INT64_MAX;
-    for (auto i = static_cast<std::int64_t>(source.size()) - 1; i >= 0; --i) {
-        const std::int64_t position = first + i;
-        nextChanged = source[i] != expected[i] ? position : nextChanged;
-        const std::int64_t unchanged = converter.UnchangedFrom(position);
-        if (unchanged < 0 || (nextChanged != INT64_MAX && unchanged > nextChanged - position)) {
-            Fail("UnchangedFrom reaches past a changed byte", std::to_string(position));
-        }
-    }
-}
-
-std::string Describe(const CipherParams& p, std::int64_t first, VectorUnit unit) {
-    return "step " + std::to_string(p.step) + " value " + std::to_string(p.value) + " start " +
-           std::to_string(p.start) + " slide " + std::to_string(p.slide) +
-           (p.randomize ? " randomised" : "") + " from " + std::to_string(first) + " unit " +
-           std::to_string(static_cast<int>(unit));
-}
-
-}  // namespace
-}  // namespace pomuru::fuzz
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace pomuru;
-    using namespace pomuru::fuzz;
-    FuzzedDataProvider input(data, size);
-    CipherParams params;
-    params.step = PickSetting(input);
-    params.value = PickSetting(input);
-    params.start = PickSetting(input);
-    params.slide = PickSetting(input);
-    params.randomize = input.ConsumeBool();
-    const std::int64_t first = PickFirstPosition(input, params);
-    const std::size_t length = input.ConsumeIntegralInRange<std::size_t>(0, 1500);
-    // Blocks of up to 700 bytes, then the rest in one.
-    std::vector<std::size_t> cuts;
-    for (std::size_t covered = 0; covered < length;) {
-        const std::size_t cut =
-            input.remaining_bytes() > 0
-                ? std::min(length - covered, input.ConsumeIntegralInRange<std::size_t>(1, 700))
-                : length - covered;
-        cuts.push_back(cut);
-        covered += cut;
-    }
-    Bytes source(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        source[i] = static_cast<std::uint8_t>(i * 131 + (i >> 8) * 7);
-    }
-    const Bytes expected = ReferenceConvert(source, params, first);
+    const Bytes cutBytes = input.ConsumeRemainingBytes<std::uint8_t>();
     for (const auto unit :
          {VectorUnit::Portable, VectorUnit::Sse2, VectorUnit::Avx2, VectorUnit::Avx512}) {
         if (!IsSupported(unit)) {
             continue;
         }
         const BlockConverter converter(params, unit);
-        if (BlockConvert(source, converter, first, cuts) != expected) {
-            Fail("block converter differs from the rule", Describe(params, first, unit));
+        // Blocks of up to 700 bytes as the input cuts them, then the rest in one.
+        Bytes converted = source;
+        FuzzedDataProvider cuts(cutBytes.data(), cutBytes.size());
+        for (std::size_t done = 0; done < converted.size();) {
+            const std::size_t cut =
+                cuts.remaining_bytes() == 0
+                    ? converted.size() - done
+                    : std::min(converted.size() - done,
+                               cuts.ConsumeIntegralInRange<std::size_t>(1, 700));
+            converter.Convert(std::span(converted).subspan(done, cut),
+                              first + static_cast<std::int64_t>(done));
+            done += cut;
         }
-        if (unit == VectorUnit::Portable) {
-            RequireUnchangedStretches(converter, source, expected, first);
+        Require(converted == expected, "block converter differs from the rule");
+        for (std::size_t i = 0; i < source.size(); ++i) {
+            const std::int64_t position = first + std::int64_t(i);
+            const std::int64_t unchanged = converter.UnchangedFrom(position);
+            Require(unchanged >= 0 &&
+                        (nextChanged[i] == INT64_MAX || unchanged <= nextChanged[i] - position),
+                    "UnchangedFrom reaches past a changed byte");
         }
     }
     return 0;

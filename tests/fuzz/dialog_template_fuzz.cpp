@@ -19,67 +19,32 @@
 #include "framework/win_defs.h"
 #include "fuzz_support.h"
 
-namespace pomuru::fuzz {
 namespace {
 
-// Mostly plausible numbers, and the edges of what a template's fields hold.
-int PickNumber(FuzzedDataProvider& input, int low, int high) {
+using pomuru::fuzz::Require;
+
+// Mostly plausible, or at the edges of a template's 16-bit fields, or anything.
+int PickNumber(FuzzedDataProvider& input) {
     switch (input.ConsumeIntegralInRange(0, 3)) {
         case 0:
             return input.ConsumeIntegralInRange(0, 400);
         case 1:
-            return low + input.ConsumeIntegralInRange(-3, 3);
+            return INT16_MIN + input.ConsumeIntegralInRange(-3, 3);
         case 2:
-            return high + input.ConsumeIntegralInRange(-3, 3);
+            return (input.ConsumeBool() ? INT16_MAX : UINT16_MAX) +
+                   input.ConsumeIntegralInRange(-3, 3);
         default:
             return input.ConsumeIntegral<int>();
     }
 }
 
 DialogRect PickRect(FuzzedDataProvider& input) {
-    return {PickNumber(input, INT16_MIN, INT16_MAX), PickNumber(input, INT16_MIN, INT16_MAX),
-            PickNumber(input, INT16_MIN, INT16_MAX), PickNumber(input, INT16_MIN, INT16_MAX)};
+    return {PickNumber(input), PickNumber(input), PickNumber(input), PickNumber(input)};
 }
 
-bool FitsInTemplate(const DialogRect& rect) {
-    for (const int coordinate : {rect.x, rect.y, rect.cx, rect.cy}) {
-        if (coordinate < INT16_MIN || coordinate > INT16_MAX) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A text the dialog manager would read otherwise: cut at U+0000, or for a control's text a
-// resource number after a leading U+FFFF.
-bool MisreadText(std::string_view text, bool controlText) {
-    const std::u32string characters = ReadUtf8(text).codePoints;
-    return characters.find(U'\0') != std::u32string::npos ||
-           (controlText && characters.starts_with(U'\uFFFF'));
-}
-
-struct KindFields {
-    std::uint16_t classAtom;
-    std::uint32_t style;
-};
-
-// The window class and the styles the resource compiler gives each kind of control.
-KindFields FieldsOf(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Edit:
-            return {0x81, ES_LEFT};
-        case ControlKind::PushButton:
-            return {0x80, BS_PUSHBUTTON};
-        case ControlKind::DefPushButton:
-            return {0x80, BS_DEFPUSHBUTTON};
-        case ControlKind::Label:
-            return {0x82, SS_LEFT | WS_GROUP};
-        case ControlKind::AutoCheckBox:
-            return {0x80, BS_AUTOCHECKBOX};
-        case ControlKind::Icon:
-            return {0x82, SS_ICON};
-    }
-    return {0, 0};
+bool Fits(const DialogRect& rect) {
+    const auto fits = [](int c) { return c >= INT16_MIN && c <= INT16_MAX; };
+    return fits(rect.x) && fits(rect.y) && fits(rect.cx) && fits(rect.cy);
 }
 
 // Reads a template's words as the dialog manager does, failing the run where they end early.
@@ -95,12 +60,15 @@ public:
         const std::uint32_t low = Word();
         return low | std::uint32_t{Word()} << 16;
     }
-    DialogRect Rect() {
-        const auto coordinate = [this] { return int{static_cast<std::int16_t>(Word())}; };
-        return {coordinate(), coordinate(), coordinate(), coordinate()};
+    bool Rect(const DialogRect& expected) {
+        const auto next = [this] { return int{static_cast<std::int16_t>(Word())}; };
+        const DialogRect rect{next(), next(), next(), next()};
+        return rect.x == expected.x && rect.y == expected.y && rect.cx == expected.cx &&
+               rect.cy == expected.cy;
     }
-    // A zero-terminated UTF-16 text as code points; a surrogate without its partner fails.
-    std::u32string Text() {
+    // A zero-terminated UTF-16 text, compared with what was written where that is UTF-8 (the
+    // writer puts U+FFFD for what is not, as the system's converter does).
+    bool Text(std::string_view written) {
         std::u32string text;
         for (std::uint16_t unit = Word(); unit != 0; unit = Word()) {
             char32_t c = unit;
@@ -111,16 +79,8 @@ public:
             }
             text += c;
         }
-        return text;
-    }
-    // A field that holds either a resource number after 0xFFFF or a text: the number, or -1.
-    int NumberOrText(std::u32string& text) {
-        if (at_ < words_.size() && words_[at_] == 0xFFFF) {
-            ++at_;
-            return Word();
-        }
-        text = Text();
-        return -1;
+        const auto expected = pomuru::fuzz::DecodeUtf8(written);
+        return !expected || text == *expected;
     }
     void AlignToDoubleWord() {
         if (at_ % 2 != 0) {
@@ -134,39 +94,30 @@ private:
     std::size_t at_ = 0;
 };
 
-bool SameRect(const DialogRect& a, const DialogRect& b) {
-    return a.x == b.x && a.y == b.y && a.cx == b.cx && a.cy == b.cy;
-}
-
 void RequireReadBack(const std::vector<std::uint16_t>& words, const DialogTemplate& written) {
     WordReader reader(words);
     Require(reader.Word() == 1 && reader.Word() == 0xFFFF, "not an extended template");
-    Require(reader.DoubleWord() == 0, "help id");
-    Require(reader.DoubleWord() == written.exStyle, "extended style");
-    Require(reader.DoubleWord() == (written.style | DS_SETFONT), "style");
+    Require(reader.DoubleWord() == 0 && reader.DoubleWord() == written.exStyle &&
+                reader.DoubleWord() == (written.style | DS_SETFONT),
+            "help id or styles");
     Require(reader.Word() == written.controls.size(), "control count");
-    Require(SameRect(reader.Rect(), written.rect), "dialog rectangle");
-    std::u32string text;
-    Require(reader.NumberOrText(text) == -1 && text.empty(), "menu");
-    Require(reader.NumberOrText(text) == -1 && text.empty(), "dialog class");
-    Require(reader.Text() == ReadUtf8(written.caption).codePoints, "caption", written.caption);
-    Require(reader.Word() == written.font.pointSize, "point size");
-    Require(reader.Word() == FW_NORMAL, "font weight");
-    Require(reader.Word() == SHIFTJIS_CHARSET << 8, "italic and character set");
-    Require(reader.Text() == ReadUtf8(written.font.face).codePoints, "font face");
+    Require(reader.Rect(written.rect), "dialog rectangle");
+    Require(reader.Word() == 0 && reader.Word() == 0, "menu or dialog class");
+    Require(reader.Text(written.caption), "caption", written.caption);
+    Require(reader.Word() == written.font.pointSize && reader.Word() == FW_NORMAL &&
+                reader.Word() == SHIFTJIS_CHARSET << 8,
+            "font size, weight or character set");
+    Require(reader.Text(written.font.face), "font face", written.font.face);
     for (const DialogControl& control : written.controls) {
-        const KindFields kind = FieldsOf(control.kind);
         reader.AlignToDoubleWord();
-        Require(reader.DoubleWord() == 0 && reader.DoubleWord() == 0,
-                "control help id or ex style");
-        Require(reader.DoubleWord() == (WS_CHILD | WS_VISIBLE | kind.style | control.style),
-                "control style");
-        Require(SameRect(reader.Rect(), control.rect), "control rectangle");
+        Require(reader.DoubleWord() == 0 && reader.DoubleWord() == 0, "control help id or style");
+        const std::uint32_t style = WS_CHILD | WS_VISIBLE | control.style;
+        Require((reader.DoubleWord() & style) == style, "control style");
+        Require(reader.Rect(control.rect), "control rectangle");
         Require(reader.DoubleWord() == static_cast<std::uint32_t>(control.id), "control id");
-        Require(reader.NumberOrText(text) == kind.classAtom, "control class");
-        const std::string_view shown = control.kind == ControlKind::Icon ? "" : control.text;
-        Require(reader.NumberOrText(text) == -1 && text == ReadUtf8(shown).codePoints,
-                "control text", shown);
+        Require(reader.Word() == 0xFFFF && reader.Word() - 0x80u <= 2, "control class");
+        const std::string_view text = control.kind == ControlKind::Icon ? "" : control.text;
+        Require(reader.Text(text), "control text", text);
         Require(reader.Word() == 0, "control creation data");
     }
     Require(reader.AtEnd(), "words after the last control");
@@ -186,53 +137,53 @@ void RequirePixels(const DialogRect& rect, const DialogBaseUnits& units) {
 }
 
 }  // namespace
-}  // namespace pomuru::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace pomuru::fuzz;
     FuzzedDataProvider input(data, size);
     std::deque<std::string> texts;  // the template's views point into these
     const auto text = [&] {
         return std::string_view(texts.emplace_back(input.ConsumeRandomLengthString(40)));
     };
+    // What the dialog manager would read otherwise: a text cut at U+0000, or for a control's
+    // text a resource number after a leading U+FFFF.
+    const auto misread = [](std::string_view t, bool control) {
+        return t.find('\0') != t.npos || (control && t.starts_with("\xEF\xBF\xBF"));
+    };
     DialogTemplate dialog;
     dialog.caption = text();
-    dialog.font = {text(), PickNumber(input, 0, UINT16_MAX)};
+    dialog.font = {text(), PickNumber(input)};
     dialog.rect = PickRect(input);
     dialog.style = input.ConsumeIntegral<std::uint32_t>();
     dialog.exStyle = input.ConsumeIntegral<std::uint32_t>();
     std::vector<DialogControl> controls(input.ConsumeIntegralInRange(0, 6));
+    bool fits =
+        Fits(dialog.rect) && dialog.font.pointSize >= 0 && dialog.font.pointSize <= UINT16_MAX;
+    bool readable = !misread(dialog.caption, false) && !misread(dialog.font.face, false);
     for (DialogControl& control : controls) {
-        control.kind = static_cast<ControlKind>(input.ConsumeIntegralInRange(0, 5));
-        control.id = input.ConsumeIntegral<int>();
-        control.text = text();
-        control.rect = PickRect(input);
-        control.style = input.ConsumeIntegral<std::uint32_t>();
-        control.icon = input.ConsumeIntegral<unsigned>();
+        control = {static_cast<ControlKind>(input.ConsumeIntegralInRange(0, 5)),
+                   input.ConsumeIntegral<int>(),
+                   text(),
+                   PickRect(input),
+                   input.ConsumeIntegral<std::uint32_t>(),
+                   input.ConsumeIntegral<unsigned>()};
+        fits = fits && Fits(control.rect);
+        readable = readable && (control.kind == ControlKind::Icon || !misread(control.text, true));
     }
     dialog.controls = controls;
-    const DialogBaseUnits units{input.ConsumeIntegralInRange(0, 0xFFFF),
-                                input.ConsumeIntegralInRange(0, 0xFFFF)};
-
-    bool outOfRange = !FitsInTemplate(dialog.rect) || dialog.font.pointSize < 0 ||
-                      dialog.font.pointSize > UINT16_MAX;
-    bool misread = MisreadText(dialog.caption, false) || MisreadText(dialog.font.face, false);
-    for (const DialogControl& control : controls) {
-        outOfRange = outOfRange || !FitsInTemplate(control.rect);
-        misread = misread || (control.kind != ControlKind::Icon && MisreadText(control.text, true));
-    }
     std::vector<std::uint16_t> words;
     try {
         words = WriteDialogTemplate(dialog);
     } catch (const std::out_of_range&) {
-        Require(outOfRange, "template refused as out of range");
+        Require(!fits, "template refused as out of range");
         return 0;
     } catch (const std::invalid_argument&) {
-        Require(misread, "template refused for its texts");
+        Require(!readable, "template refused for its texts");
         return 0;
     }
+    Require(fits && readable, "template written that cannot be read as written");
     RequireReadBack(words, dialog);
-    Require(!outOfRange && !misread, "template written that cannot be read as written");
+    const DialogBaseUnits units{input.ConsumeIntegralInRange(0, 0xFFFF),
+                                input.ConsumeIntegralInRange(0, 0xFFFF)};
     RequirePixels(dialog.rect, units);
     for (const DialogControl& control : controls) {
         RequirePixels(control.rect, units);
