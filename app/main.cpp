@@ -1,5 +1,5 @@
 // Process entry: hands the command line and the program's resources to the framework.
-#include "cipher/file.h"
+#include "base/file.h"
 #include "framework/afx_win_main.h"
 #include "res/cipher_resources.h"
 

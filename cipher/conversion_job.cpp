@@ -8,8 +8,8 @@
 #include <new>
 #include <utility>
 
+#include "base/interrupt_cleanup.h"
 #include "cipher/block_converter.h"
-#include "cipher/interrupt_cleanup.h"
 
 namespace pomuru {
 

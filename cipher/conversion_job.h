@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "base/file.h"
+#include "base/interrupt_cleanup.h"
 #include "cipher/cipher_params.h"
-#include "cipher/file.h"
-#include "cipher/interrupt_cleanup.h"
 
 namespace pomuru {
 

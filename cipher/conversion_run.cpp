@@ -4,9 +4,8 @@
 #include <optional>
 #include <utility>
 
+#include "base/file.h"
 #include "cipher/conversion_job.h"
-#include "cipher/file.h"
-#include "cipher/status_captions.h"
 
 namespace pomuru {
 
@@ -16,40 +15,44 @@ namespace {
 // every block would cost more than the conversion.
 class WaitCaptions final : public ProgressObserver {
 public:
-    explicit WaitCaptions(ConversionHost& host) : host_(host) { Show(kWaitCaption); }
+    WaitCaptions(ConversionHost& host, const RunCaptions& captions)
+        : host_(host), captions_(captions) {
+        Show(captions_.wait);
+    }
 
     void OnProgress(std::int64_t) override {
         if (Clock::now() - shownAt_ >= kCaptionInterval) {
-            Show(current_ == kWaitCaption ? kWaitElsewhereCaption : kWaitCaption);
+            Show(showingWait_ ? captions_.waitElsewhere : captions_.wait);
         }
     }
 
     // Both captions appear at least once, however short the run.
     void Finish() {
         if (!elsewhereShown_) {
-            Show(kWaitElsewhereCaption);
+            Show(captions_.waitElsewhere);
         }
     }
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    void Show(const char* caption) {
-        current_ = caption;
-        elsewhereShown_ = elsewhereShown_ || caption == kWaitElsewhereCaption;
+    void Show(const std::string& caption) {
+        showingWait_ = &caption == &captions_.wait;
+        elsewhereShown_ = elsewhereShown_ || !showingWait_;
         host_.SetStatusTitle(caption);
         shownAt_ = Clock::now();
     }
 
     ConversionHost& host_;
-    const char* current_ = nullptr;
+    const RunCaptions& captions_;
+    bool showingWait_ = false;
     bool elsewhereShown_ = false;
     Clock::time_point shownAt_;
 };
 
 }  // namespace
 
-void ConvertFile(ConversionHost& host) {
+void ConvertFile(ConversionHost& host, const RunCaptions& captions) {
     // The guard sees the fields as they stood before this command.
     const ConversionFields before = host.Fields();
     if (before.source.empty() || before.dest.empty() || before.source == before.dest) {
@@ -71,7 +74,7 @@ void ConvertFile(ConversionHost& host) {
     if (!job) {
         return;
     }
-    host.SetStatusTitle(kRunningCaption);
+    host.SetStatusTitle(captions.running);
 
     host.ReadBack();
     host.Redisplay();
@@ -79,15 +82,15 @@ void ConvertFile(ConversionHost& host) {
     const CipherParams params{fields.step, fields.value, fields.start, fields.slide,
                               host.IsRandomizeChecked()};
 
-    WaitCaptions captions(host);
+    WaitCaptions waitCaptions(host, captions);
     std::optional<FileError> failure;
     try {
-        job->Run(params, &captions);
-        captions.Finish();
+        job->Run(params, &waitCaptions);
+        waitCaptions.Finish();
     } catch (const FileError& error) {
         failure = error;
     }
-    host.SetStatusTitle(kDialogCaption);
+    host.SetStatusTitle(captions.done);
     if (failure) {
         host.ReportFailure(*failure);
     }

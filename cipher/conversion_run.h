@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cipher/file_error.h"
+#include "base/file_error.h"
 
 namespace pomuru {
 
@@ -39,11 +39,19 @@ public:
     virtual void ReportFailure(const FileError& error) = 0;
 };
 
+// The captions a run shows, which are its host's texts.
+struct RunCaptions {
+    std::string running;        // once the files are open
+    std::string wait;           // these two take turns while it converts
+    std::string waitElsewhere;  //
+    std::string done;           // at the end: the host's own caption again
+};
+
 // How often the two wait captions take turns.
 inline constexpr std::chrono::milliseconds kCaptionInterval{300};
 
 // Converts the source field's file into the destination field's file. Returns silently when
 // either path is empty or both name the same file.
-void ConvertFile(ConversionHost& host);
+void ConvertFile(ConversionHost& host, const RunCaptions& captions);
 
 }  // namespace pomuru

@@ -8,8 +8,8 @@
 #include <limits>
 #include <string_view>
 
-#include "cipher/decimal_integer.h"
-#include "cipher/file_error.h"
+#include "base/decimal_integer.h"
+#include "base/file_error.h"
 #include "res/version_info.h"
 
 namespace pomuru {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "cipher/conversion_job.h"
-#include "cipher/file.h"
-#include "cipher/file_error.h"
-#include "cipher/interrupt_cleanup.h"
+#include "base/file.h"
+#include "base/file_error.h"
+#include "base/interrupt_cleanup.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/progress_meter.h"

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "cipher/win32_text.h"
+#include "base/utf16_text.h"
 #include "cli/console.h"
 
 namespace pomuru {
@@ -54,7 +54,7 @@ bool WriteConsoleText(StandardStream stream, std::string_view text) {
     if (!IsTerminal(stream)) {
         return false;
     }
-    const std::wstring wide = WideFromUtf8(text).value_or(L"?");
+    const std::wstring wide = WideFromUtf8(text);
     DWORD written = 0;
     ::WriteConsoleW(Handle(stream), wide.data(), static_cast<DWORD>(wide.size()), &written,
                     nullptr);

@@ -2,6 +2,7 @@
 // entry and the run behind プログラム実行.
 #include "dialog/cipher_dlg.h"
 
+#include <string>
 #include <string_view>
 
 #include "dialog/about_dlg.h"
@@ -9,18 +10,19 @@
 #include "framework/file_dialog.h"
 #include "framework/file_exception.h"
 #include "framework/menu.h"
+#include "framework/resource_module.h"
 #include "framework/stdio_file.h"
 #include "framework/win_app.h"
 #include "res/resource.h"
 
 namespace {
 
-constexpr std::string_view kSourceFilter =
-    "全て(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|"
-    "実行ファイル(*.exe)|*.exe||";
-constexpr std::string_view kDestFilter =
-    "消えても良いファイル(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|"
-    "実行ファイル(*.exe)|*.exe||";
+std::string LoadText(unsigned id) {
+    std::string text;
+    AfxLoadString(id, text);
+    return text;
+}
+
 // Both choosers open here; the framework finds the folder that stands for it.
 constexpr std::string_view kChooserFolder = R"(c:\mydata)";
 
@@ -73,11 +75,14 @@ bool CCipherDlg::OnInitDialog() {
 }
 
 void CCipherDlg::OnRun() {
-    pomuru::ConvertFile(*this);
+    // The run ends on the dialog's own caption, as its template gives it.
+    const DialogTemplate* own = AfxGetResourceHandle()->FindDialog(IDD_CIPHER_DIALOG);
+    pomuru::ConvertFile(*this, {LoadText(IDS_RUNNING_CAPTION), LoadText(IDS_WAIT_CAPTION),
+                                LoadText(IDS_WAIT_ELSEWHERE_CAPTION), std::string(own->caption)});
 }
 
 void CCipherDlg::OnChooseSource() {
-    CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT, kSourceFilter);
+    CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT, LoadText(IDS_SOURCE_FILTER));
     chooser.m_ofn.lpstrInitialDir = kChooserFolder;
     if (chooser.DoModal() == IDOK) {
         // Only whether it opens for reading. If not, the framework's file exception reports it
@@ -92,7 +97,8 @@ void CCipherDlg::OnChooseSource() {
 }
 
 void CCipherDlg::OnChooseDest() {
-    CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, kDestFilter);
+    CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
+                        LoadText(IDS_DEST_FILTER));
     chooser.m_ofn.lpstrInitialDir = kChooserFolder;
     // Created or emptied at once, unless it is the source file, under this or any other name
     // (a link, another spelling of its path): that one is never emptied. Which file it is, is

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "framework/integer_text.h"
+#include "base/integer_text.h"
 #include "framework/message_box.h"
 #include "framework/wnd.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "cipher/utf16_text.h"
+#include "base/utf16_text.h"
 #include "framework/win_defs.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "cipher/file_error.h"
+#include "base/file_error.h"
 #include "framework/file_exception.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cipher/file_error.h"
+#include "base/file_error.h"
 #include "framework/exception.h"
 
 class CFileException : public CException {

@@ -18,6 +18,14 @@ struct TextResource {
 
 constexpr TextResource kStringTable[] = {
     {IDS_ABOUTBOX, POMURU_PRODUCT_NAME " のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+    {IDS_RUNNING_CAPTION, "実行中（‐,‐)ヽ"},
+    {IDS_WAIT_CAPTION, "しばらくの間、お待ち下さい。(⌒∇⌒）"},
+    {IDS_WAIT_ELSEWHERE_CAPTION, "別の事をして、お待ち下さい。(´～｀）"},
+    {IDS_SOURCE_FILTER,
+     "全て(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|実行ファイル(*.exe)|*.exe||"},
+    {IDS_DEST_FILTER,
+     "消えても良いファイル(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|実行ファイル(*.exe)|*."
+     "exe||"},
 };
 
 std::optional<std::string_view> Find(std::span<const TextResource> table, unsigned id) {

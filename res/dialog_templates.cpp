@@ -1,7 +1,6 @@
 // The dialog templates as constant data, in dialog units and template (tab) order.
 #include "res/dialog_templates.h"
 
-#include "cipher/status_captions.h"
 #include "product.h"
 #include "res/resource.h"
 
@@ -31,9 +30,12 @@ constexpr DialogControl kCipherControls[] = {
 };
 
 constexpr DialogTemplate kCipherDialog{
-    pomuru::kDialogCaption, {"ＭＳ Ｐゴシック", 9},
-    {0, 0, 251, 79},        DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
-    WS_EX_APPWINDOW,        kCipherControls,
+    POMURU_PRODUCT_NAME "　＼（⌒∇⌒）／",
+    {"ＭＳ Ｐゴシック", 9},
+    {0, 0, 251, 79},
+    DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
+    WS_EX_APPWINDOW,
+    kCipherControls,
 };
 
 constexpr DialogControl kAboutControls[] = {

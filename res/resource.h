@@ -9,6 +9,14 @@ inline constexpr unsigned IDD_CIPHER_DIALOG = 102;
 inline constexpr unsigned IDR_MAINFRAME = 128;
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 
+// The captions a run shows in the title bar; at its end the dialog's own, its template's.
+inline constexpr unsigned IDS_RUNNING_CAPTION = 110;
+inline constexpr unsigned IDS_WAIT_CAPTION = 111;
+inline constexpr unsigned IDS_WAIT_ELSEWHERE_CAPTION = 112;
+// The choosers' filters.
+inline constexpr unsigned IDS_SOURCE_FILTER = 120;
+inline constexpr unsigned IDS_DEST_FILTER = 121;
+
 inline constexpr int IDC_SOURCE_PATH = 1001;
 inline constexpr int IDC_RUN = 1002;
 inline constexpr int IDC_CHOOSE_SOURCE = 1003;

@@ -10,10 +10,10 @@
 #include <QTest>
 #include <algorithm>
 
-#include "cipher/status_captions.h"
 #include "framework/scoped_value.h"
 #include "framework/win_app.h"
 #include "modal_driver.h"
+#include "res/cipher_resources.h"
 #include "res/resource.h"
 
 namespace pomuru::test {
@@ -80,7 +80,8 @@ TEST_F(cipher_dialog,
 
 TEST_F(cipher_dialog, opens_centred_in_the_template_layout_with_empty_paths_and_zeros) {
     RunModal(dlg_, [](QWidget& window) {
-        EXPECT_EQ(window.windowTitle().toStdString(), kDialogCaption);
+        EXPECT_EQ(window.windowTitle().toStdString(),
+                  std::string(CipherResources().FindDialog(IDD_CIPHER_DIALOG)->caption));
         const QPoint offset =
             window.frameGeometry().center() - window.screen()->availableGeometry().center();
         EXPECT_LE(offset.manhattanLength(), 2) << "not centred on the screen";

@@ -9,13 +9,19 @@
 #include <vector>
 
 #include "cipher/conversion_run.h"
-#include "cipher/status_captions.h"
 #include "test_support.h"
 
 namespace pomuru::test {
 namespace {
 
 using Calls = std::vector<std::string>;
+
+// The run shows whichever captions its host hands it.
+const std::string kRunningCaption = "running";
+const std::string kWaitCaption = "wait";
+const std::string kWaitElsewhereCaption = "wait elsewhere";
+const std::string kDialogCaption = "dialog";
+const RunCaptions kCaptions{kRunningCaption, kWaitCaption, kWaitElsewhereCaption, kDialogCaption};
 
 // Records the host operations in order: captions by their text, failures by their message.
 class RecordingHost final : public ConversionHost {
@@ -54,7 +60,7 @@ TEST(conversion_run, converts_with_the_numbers_read_back_and_shows_captions_in_o
         // Typed into the boxes after the last read-back: the run must use these.
         host.boxes = {dir.File("in"), dir.File("out"), 3, -77, 10, 4};
 
-        ConvertFile(host);
+        ConvertFile(host, kCaptions);
 
         EXPECT_EQ(
             ReadBytes(dir.File("out")),
@@ -78,7 +84,7 @@ TEST(conversion_run, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
         }
     });
     RecordingHost host(dir.File("in"), dir.File("out"));
-    ConvertFile(host);
+    ConvertFile(host, kCaptions);
     writer.join();
     EXPECT_EQ(host.calls,
               (Calls{"CheckNumbers", kRunningCaption, "ReadBack", "Redisplay", kWaitCaption,
@@ -128,7 +134,7 @@ TEST(conversion_run, touches_nothing_without_two_distinct_paths_a_good_number_an
         // The guard looks at the fields, not at paths typed into the boxes since.
         host.boxes = {dir.File("in"), dir.File("out")};
         host.numbersValid = row.numbersValid;
-        ConvertFile(host);
+        ConvertFile(host, kCaptions);
         EXPECT_EQ(host.calls, row.calls) << row.name;
         EXPECT_EQ(ReadBytes(dir.File("in")), in) << row.name;
         EXPECT_EQ(ReadBytes(dir.File("out")), row.outAfter) << row.name;

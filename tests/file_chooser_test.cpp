@@ -14,7 +14,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "cipher/file.h"
+#include "base/file.h"
 #include "modal_driver.h"
 #include "res/resource.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/integer_text.h"
 #include "framework/dialog_template_writer.h"
 #include "framework/file_exception.h"
-#include "framework/integer_text.h"
 #include "framework/message_map.h"
 #include "framework/qt/file_chooser.h"
 #include "test_support.h"

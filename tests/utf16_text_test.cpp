@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cipher/utf16_text.h"
+#include "base/utf16_text.h"
 
 namespace pomuru::test {
 namespace {

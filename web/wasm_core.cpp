@@ -12,7 +12,7 @@
 #include "cipher/block_converter.h"
 #include "cipher/cipher_params.h"
 #include "cipher/xor_kernels.h"
-#include "framework/integer_text.h"
+#include "base/integer_text.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "framework/backend.h"
-#include "framework/win32/wide_text.h"
+#include "base/utf16_text.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ std::string ExecutableName() {
         }
         path.resize(path.size() * 2);
     }
-    return afx_win32::FromWide(std::filesystem::path(path).stem().wstring());
+    return pomuru::Utf8FromWide(std::filesystem::path(path).stem().wstring());
 }
 
 void RunEventLoop() {

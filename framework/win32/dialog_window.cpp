@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "framework/dialog_template_writer.h"
-#include "framework/win32/wide_text.h"
+#include "base/utf16_text.h"
 
 namespace afx_win32 {
 
@@ -40,7 +40,7 @@ bool IsHarmlessWhileBusy(WPARAM command) {
 }  // namespace
 
 ShutdownBlock::ShutdownBlock(HWND window) : window_(window) {
-    ShutdownBlockReasonCreate(window_, ToWide("変換中です").c_str());
+    ShutdownBlockReasonCreate(window_, pomuru::WideFromUtf8("変換中です").c_str());
 }
 
 ShutdownBlock::~ShutdownBlock() {
@@ -239,7 +239,7 @@ void DialogWindow::SetCaption(std::string_view text) {
         return;
     }
     // The caption is drawn as it is set; the controls that changed since are drawn now.
-    SetWindowTextW(window_, ToWide(text).c_str());
+    SetWindowTextW(window_, pomuru::WideFromUtf8(text).c_str());
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     // Only a run sets the caption inside a handler: from now until the handler returns, the
     // session's end waits, and the system tells the user why.
@@ -260,12 +260,12 @@ std::string DialogWindow::ControlText(int id) const {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     const int copied = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-    return FromWide(text);
+    return pomuru::Utf8FromWide(text);
 }
 
 void DialogWindow::SetControlText(int id, std::string_view text) {
     if (window_ != nullptr) {
-        SetDlgItemTextW(window_, id, ToWide(text).c_str());
+        SetDlgItemTextW(window_, id, pomuru::WideFromUtf8(text).c_str());
     }
 }
 

@@ -9,7 +9,7 @@
 
 #include "framework/backend.h"
 #include "framework/win32/dialog_window.h"
-#include "framework/win32/wide_text.h"
+#include "base/utf16_text.h"
 
 namespace afx_win32 {
 
@@ -23,14 +23,14 @@ constexpr std::size_t kPathCapacity = 32768;
 std::wstring ChooserFilter(const std::vector<FileFilter>& filters) {
     std::wstring text;
     for (const FileFilter& filter : filters) {
-        text += ToWide(filter.label);
+        text += pomuru::WideFromUtf8(filter.label);
         text += L'\0';
         std::wstring patterns;
         for (const std::string& pattern : filter.patterns) {
             if (!patterns.empty()) {
                 patterns += L';';
             }
-            patterns += ToWide(pattern);
+            patterns += pomuru::WideFromUtf8(pattern);
         }
         text += patterns.empty() ? L"*.*" : patterns;
         text += L'\0';
@@ -45,7 +45,7 @@ std::wstring ChooserInitialFolder(std::string_view folder) {
     if (folder.empty()) {
         return {};
     }
-    std::wstring wide = ToWide(folder);
+    std::wstring wide = pomuru::WideFromUtf8(folder);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     const bool isFolder =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -59,8 +59,8 @@ namespace afx_backend {
 std::optional<std::string> ChooseFile(const FileChooserRequest& request) {
     const std::wstring filter = afx_win32::ChooserFilter(request.filters);
     const std::wstring folder = afx_win32::ChooserInitialFolder(request.initialFolder);
-    const std::wstring defaultExtension = afx_win32::ToWide(request.defaultExtension);
-    std::wstring path = afx_win32::ToWide(request.initialName);
+    const std::wstring defaultExtension = pomuru::WideFromUtf8(request.defaultExtension);
+    std::wstring path = pomuru::WideFromUtf8(request.initialName);
     if (path.size() >= afx_win32::kPathCapacity) {
         path.clear();
     }
@@ -92,7 +92,7 @@ std::optional<std::string> ChooseFile(const FileChooserRequest& request) {
     if (!confirmed) {
         return std::nullopt;
     }
-    return afx_win32::FromWide(path.c_str());
+    return pomuru::Utf8FromWide(path.c_str());
 }
 
 }  // namespace afx_backend

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "framework/win32/wide_text.h"
+#include "base/utf16_text.h"
 
 namespace afx_win32 {
 
@@ -38,7 +38,7 @@ void SystemMenu::ShowItems(const std::vector<afx_backend::MenuItem>& items) {
     for (const afx_backend::MenuItem& item : items) {
         const bool appended =
             item.separator ? AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr)
-                           : AppendMenuW(menu_, MF_STRING, item.id, ToWide(item.text).c_str());
+                           : AppendMenuW(menu_, MF_STRING, item.id, pomuru::WideFromUtf8(item.text).c_str());
         if (appended) {
             shown_.push_back(item);
         }

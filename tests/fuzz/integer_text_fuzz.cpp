@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/integer_text.h"
+#include "base/integer_text.h"
 #include "fuzz_support.h"
 
 namespace {

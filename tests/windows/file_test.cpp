@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/file.h"
 #include "cipher/conversion_job.h"
-#include "cipher/file.h"
 #include "test_support.h"
 
 namespace pomuru {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "framework/win32/wide_text.h"
+#include "base/utf16_text.h"
 
 namespace pomuru::test {
 
@@ -119,7 +119,7 @@ void PressAltSpace() {
 
 void Type(std::string_view text) {
     std::vector<INPUT> inputs;
-    for (const wchar_t c : afx_win32::ToWide(text)) {
+    for (const wchar_t c : pomuru::WideFromUtf8(text)) {
         for (const DWORD flags : {KEYEVENTF_UNICODE, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP}) {
             INPUT input = KeyInput(0, flags);
             input.ki.wScan = static_cast<WORD>(c);
@@ -155,7 +155,7 @@ std::string TextOf(Window window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Handle(window))) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
         GetWindowTextW(Handle(window), text.data(), static_cast<int>(text.size()))));
-    return afx_win32::FromWide(text);
+    return pomuru::Utf8FromWide(text);
 }
 
 Window Item(Window dialog, int id) {
@@ -198,7 +198,7 @@ std::vector<std::string> SystemMenuTexts(Window window) {
     for (int i = 0; menu != nullptr && i < GetMenuItemCount(menu); ++i) {
         wchar_t text[256] = {};
         GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-        texts.push_back(afx_win32::FromWide(text));
+        texts.push_back(pomuru::Utf8FromWide(text));
     }
     return texts;
 }
@@ -215,7 +215,7 @@ bool HasPicture(Window iconControl) {
 std::string ChooserFolder(Window chooser) {
     wchar_t folder[MAX_PATH] = {};
     SendMessageW(Handle(chooser), CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
-    return afx_win32::FromWide(folder);
+    return pomuru::Utf8FromWide(folder);
 }
 
 bool IsCentredOn(Window window, Window around) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cipher/status_captions.h"
 #include "dialog/cipher_dlg.h"
+#include "res/cipher_resources.h"
 #include "res/dialog_templates.h"
 #include "res/resource.h"
 #include "test_support.h"
@@ -45,7 +45,11 @@ TEST(window, a_session_by_keys_from_the_about_box_to_a_run) {
     Window other = nullptr;  // the chooser, the About box or the message box above it
     const auto mainReady = [&] {
         const std::vector<Window> dialogs = OpenDialogs();
-        main = dialogs.size() == 1 && TextOf(dialogs[0]) == kDialogCaption ? dialogs[0] : nullptr;
+        main = dialogs.size() == 1 &&
+                       TextOf(dialogs[0]) ==
+                           std::string(CipherResources().FindDialog(IDD_CIPHER_DIALOG)->caption)
+                   ? dialogs[0]
+                   : nullptr;
         if (main != nullptr && ActiveWindow() != main) {
             BringToFront(main);
         }
@@ -142,7 +146,11 @@ TEST(window, a_session_by_keys_from_the_about_box_to_a_run) {
             [&] { SendCommandDuringClick(main, IDC_RUN, IDOK); })
         .Then(
             "the run done",
-            [&] { return TextOf(Item(main, IDC_VALUE)) == "77" && TextOf(main) == kDialogCaption; },
+            [&] {
+                return TextOf(Item(main, IDC_VALUE)) == "77" &&
+                       TextOf(main) ==
+                           std::string(CipherResources().FindDialog(IDD_CIPHER_DIALOG)->caption);
+            },
             [] { Press(Key::Escape); });
     script.Start();
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);

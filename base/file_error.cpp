@@ -1,11 +1,13 @@
 // English wording of file errors.
-#include "cipher/file_error.h"
+#include "base/file_error.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include "base/utf16_text.h"
 
 namespace pomuru {
 
@@ -33,40 +35,6 @@ const char* Verb(FileOperation operation) {
     return "cannot use";
 }
 
-// The length of the well-formed UTF-8 character text starts with, or 0 where it starts with
-// none: a stray continuation byte, an overlong form, a surrogate, past U+10FFFF, cut short.
-std::size_t Utf8SequenceLength(std::string_view text) {
-    const auto at = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = at(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;  // the allowed range of the second byte
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || at(1) < low || at(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (at(i) < 0x80 || at(i) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 // U+0080 to U+009F, which terminals obey as control sequences much as they obey ESC.
 bool IsC1Control(std::string_view text) {
     return text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xC2 &&
@@ -78,7 +46,7 @@ bool IsC1Control(std::string_view text) {
 std::string Printable(std::string_view text) {
     std::string printable;
     while (!text.empty()) {
-        const std::size_t length = Utf8SequenceLength(text);
+        const std::size_t length = WellFormedUtf8Length(text);
         const auto byte = static_cast<unsigned char>(text.front());
         if (text.front() == '\n') {
             printable += "\\n";

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "cipher/interrupt_cleanup.h"
-#include "cipher/win32_text.h"
-#include "cipher/win32_write_gate.h"
+#include "base/interrupt_cleanup.h"
+#include "base/utf16_text.h"
+#include "base/win32_write_gate.h"
 
 namespace pomuru {
 
@@ -36,7 +36,7 @@ void WriteNotice(const std::string& notice) {
     const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
     DWORD written = 0;
     if (IsConsole(error)) {
-        const std::wstring wide = WideFromUtf8(notice).value_or(std::wstring());
+        const std::wstring wide = WideFromUtf8(notice);
         ::WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     } else {
         ::WriteFile(error, notice.data(), static_cast<DWORD>(notice.size()), &written, nullptr);

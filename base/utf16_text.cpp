@@ -1,5 +1,5 @@
-// UTF-8 to UTF-16 by the table of well-formed byte sequences.
-#include "cipher/utf16_text.h"
+// UTF-8 and UTF-16 by the table of well-formed byte sequences.
+#include "base/utf16_text.h"
 
 #include <cstddef>
 
@@ -83,7 +83,60 @@ std::optional<std::u16string> Convert(std::string_view utf8, bool strict) {
     return utf16;
 }
 
+void AppendUtf8(std::string& text, char32_t codePoint) {
+    if (codePoint < 0x80) {
+        text += static_cast<char>(codePoint);
+        return;
+    }
+    const int continuations = codePoint < 0x800 ? 1 : codePoint < 0x10000 ? 2 : 3;
+    constexpr unsigned char kLeads[] = {0, 0xC0, 0xE0, 0xF0};
+    text += static_cast<char>(kLeads[continuations] | (codePoint >> (6 * continuations)));
+    for (int i = continuations - 1; i >= 0; --i) {
+        text += static_cast<char>(0x80 | ((codePoint >> (6 * i)) & 0x3F));
+    }
+}
+
 }  // namespace
+
+std::string Utf8FromUtf16(std::u16string_view utf16) {
+    std::string utf8;
+    utf8.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        const bool high = unit >= 0xD800 && unit < 0xDC00;
+        if (high && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            AppendUtf8(utf8, 0x10000 + ((unit - 0xD800) << 10) + (utf16[++i] - 0xDC00));
+        } else {
+            AppendUtf8(utf8, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
+        }
+    }
+    return utf8;
+}
+
+std::size_t WellFormedUtf8Length(std::string_view text) {
+    if (text.empty()) {
+        return 0;
+    }
+    const Decoded decoded = DecodeFirst(text);
+    return decoded.wellFormed ? decoded.length : 0;
+}
+
+#ifdef _WIN32
+std::wstring WideFromUtf8(std::string_view utf8) {
+    const std::u16string utf16 = Utf16FromUtf8(utf8);
+    return {utf16.begin(), utf16.end()};
+}
+
+std::optional<std::wstring> WideFromUtf8Strict(std::string_view utf8) {
+    const auto utf16 = Utf16FromUtf8Strict(utf8);
+    return utf16 ? std::optional<std::wstring>(std::in_place, utf16->begin(), utf16->end())
+                 : std::nullopt;
+}
+
+std::string Utf8FromWide(std::wstring_view wide) {
+    return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
+}
+#endif
 
 std::u16string Utf16FromUtf8(std::string_view utf8) {
     return *Convert(utf8, false);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cipher/file.h"
+#include "base/file.h"
 
 namespace pomuru {
 

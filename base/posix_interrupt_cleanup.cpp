@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "cipher/interrupt_cleanup.h"
+#include "base/interrupt_cleanup.h"
 
 namespace pomuru {
 

@@ -1,11 +1,11 @@
 // Reading the integers that edit boxes hold.
-#include "framework/integer_text.h"
+#include "base/integer_text.h"
 
 #include <array>
 #include <string>
 #include <variant>
 
-#include "cipher/decimal_integer.h"
+#include "base/decimal_integer.h"
 
 namespace {
 

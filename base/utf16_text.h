@@ -2,6 +2,7 @@
 // standard C++ only, so that it works and can be tested on every system.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,5 +17,19 @@ std::u16string Utf16FromUtf8(std::string_view utf8);
 
 // Nothing when the text is not well-formed UTF-8.
 std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view utf8);
+
+// UTF-16 as UTF-8; a surrogate without its partner, which no UTF-8 text can hold, becomes U+FFFD.
+std::string Utf8FromUtf16(std::u16string_view utf16);
+
+// The length in bytes of the well-formed character the text starts with; 0 where it starts with
+// an ill-formed part, or is empty.
+std::size_t WellFormedUtf8Length(std::string_view text);
+
+#ifdef _WIN32
+// The same for the Windows API, whose wchar_t holds UTF-16.
+std::wstring WideFromUtf8(std::string_view utf8);
+std::optional<std::wstring> WideFromUtf8Strict(std::string_view utf8);
+std::string Utf8FromWide(std::wstring_view wide);
+#endif
 
 }  // namespace pomuru

@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "cipher/file.h"
+#include "base/file.h"
 
 namespace pomuru {
 

@@ -1,5 +1,5 @@
 // Reading signed 32-bit decimal integers.
-#include "cipher/decimal_integer.h"
+#include "base/decimal_integer.h"
 
 #include <algorithm>
 #include <charconv>

@@ -7,9 +7,9 @@
 #include <optional>
 #include <utility>
 
-#include "cipher/file.h"
-#include "cipher/win32_text.h"
-#include "cipher/win32_write_gate.h"
+#include "base/file.h"
+#include "base/utf16_text.h"
+#include "base/win32_write_gate.h"
 
 namespace pomuru {
 
@@ -79,7 +79,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 std::intptr_t OpenOrThrow(const std::string& path, DWORD access, DWORD disposition, DWORD flags,
                           FileOperation operation) {
-    const auto wide = WideFromUtf8(path);
+    const auto wide = WideFromUtf8Strict(path);
     if (!wide) {
         throw FileError(operation, path, EILSEQ);
     }
@@ -313,7 +313,7 @@ bool IsSameFile(const File& file, const std::string& path) {
     if (path == file.Name()) {
         return true;
     }
-    const auto wide = WideFromUtf8(path);
+    const auto wide = WideFromUtf8Strict(path);
     if (!wide) {
         return false;
     }

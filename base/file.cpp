@@ -1,7 +1,7 @@
 // The file layer's parts that do not depend on the system: ownership of the handle and errors.
 #include <utility>
 
-#include "cipher/file.h"
+#include "base/file.h"
 
 namespace pomuru {
 

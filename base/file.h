@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "cipher/file_error.h"
+#include "base/file_error.h"
 
 namespace pomuru {
 
