@@ -1,5 +1,6 @@
 // DDX_Text for texts and integers, and the stop at the first box without a valid value.
 #include "framework/data_exchange.h"
+#include "framework/win_app.h"
 
 #include <string>
 
@@ -33,7 +34,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::int32_t& value) {
     }
     const auto parsed = ParseInteger(pDX->m_pDlgWnd->GetDlgItemText(nIDC));
     if (!parsed) {
-        AfxMessageBox("整数を入力してください。", MB_ICONEXCLAMATION);
+        AfxMessageBox(AfxFormatString(AFX_IDP_PARSE_INT), MB_ICONEXCLAMATION);
         pDX->Fail(nIDC);
         return;
     }

@@ -68,9 +68,8 @@ int CDialog::DoModal() {
     const DialogTemplate* dialogTemplate =
         resources != nullptr ? resources->FindDialog(m_nIDTemplate) : nullptr;
     if (dialogTemplate == nullptr) {
-        AfxMessageBox(
-            "ダイアログ " + std::to_string(m_nIDTemplate) + " のテンプレートがありません。",
-            MB_ICONSTOP);
+        AfxMessageBox(AfxFormatString(AFX_IDP_NO_TEMPLATE, {std::to_string(m_nIDTemplate)}),
+                      MB_ICONSTOP);
         return -1;
     }
     const CWnd* owner = GetSafeOwner();

@@ -1,91 +1,60 @@
-// Japanese wording of file errors and of the common system error numbers.
+// The framework's file exception, worded from the framework's texts in the resources.
 #include "framework/file_exception.h"
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+
+#include "framework/win_app.h"
+#include "framework/win_defs.h"
 
 namespace {
 
-const char* ReasonFor(int osError) {
-    switch (osError) {
-        case ENOENT:
-            return "ファイルまたはフォルダーが見つかりません。";
-        case EACCES:
-            return "アクセスが拒否されました。";
-        case EPERM:
-            return "この操作は許可されていません。";
-        case ENOSPC:
-            return "ディスクの空き容量が足りません。";
-        case EISDIR:
-            return "ファイルではなくフォルダーです。";
-        case EROFS:
-            return "読み取り専用のファイルシステムです。";
-        case EIO:
-            return "入出力エラーが発生しました。";
-        case EEXIST:
-            return "ファイルが既に存在します。";
-        case ENOTDIR:
-            return "パスの途中にフォルダーではないものがあります。";
-        case ENAMETOOLONG:
-            return "ファイル名が長すぎます。";
-        case ELOOP:
-            return "シンボリックリンクの階層が深すぎます。";
-        case EFBIG:
-            return "ファイルが大きすぎます。";
-#ifdef EDQUOT
-        case EDQUOT:
-            return "ディスクの使用量の上限を超えました。";
-#endif
-        case EMFILE:
-            return "開いているファイルが多すぎます。";
-        case ENOMEM:
-            return "メモリーが足りません。";
-        default:
-            return nullptr;
-    }
-}
-
-const char* Action(pomuru::FileOperation operation) {
+unsigned ActionId(pomuru::FileOperation operation) {
     using pomuru::FileOperation;
     switch (operation) {
         case FileOperation::OpenRead:
-            return "を開けませんでした。";
+            return AFX_IDP_FILE_OPEN_READ;
         case FileOperation::OpenWrite:
-            return "を書き込み用に開けませんでした。";
+            return AFX_IDP_FILE_OPEN_WRITE;
         case FileOperation::Identify:
-            return "を確認できませんでした。";
+            return AFX_IDP_FILE_IDENTIFY;
         case FileOperation::Lock:
-            return "を書き込み用に確保できませんでした。";
+            return AFX_IDP_FILE_LOCK;
         case FileOperation::Read:
-            return "を読み込めませんでした。";
+            return AFX_IDP_FILE_READ;
         case FileOperation::Write:
-            return "に書き込めませんでした。";
+            return AFX_IDP_FILE_WRITE;
         case FileOperation::Truncate:
-            return "を空にできませんでした。";
+            return AFX_IDP_FILE_TRUNCATE;
         case FileOperation::Close:
-            return "を閉じられませんでした。";
+            return AFX_IDP_FILE_CLOSE;
     }
-    return "を使えませんでした。";
+    return AFX_IDP_FILE_CLOSE;
 }
 
-// The system's reason in Japanese; strerror's text for numbers without one.
+// The system's reason in Japanese; strerror's words and the number where there are none.
 std::string DescribeOsError(int osError) {
-    if (const char* reason = ReasonFor(osError)) {
+    std::string reason;
+    if (AfxLoadString(AFX_IDS_SYSTEM_ERROR + static_cast<unsigned>(osError), reason)) {
         return reason;
     }
-    return std::string(std::strerror(osError)) + "（エラー番号 " + std::to_string(osError) + "）";
+    return AfxFormatString(AFX_IDS_UNKNOWN_ERROR,
+                           {std::strerror(osError), std::to_string(osError)});
 }
 
 }  // namespace
 
 std::string DescribeFileError(const pomuru::FileError& error) {
-    const std::string file = "ファイル「" + pomuru::Printable(error.FileName()) + "」";
-    std::string text = error.IsBusy() ? file + "は、別の変換が書き込み中です。"
-                                      : file + Action(error.Operation()) + "\n" +
-                                            DescribeOsError(error.SystemError());
+    const std::string file = pomuru::Printable(error.FileName());
+    std::string text = error.IsBusy() ? AfxFormatString(AFX_IDP_FILE_BUSY, {file})
+                                      : AfxFormatString(ActionId(error.Operation()), {file}) +
+                                            "\n" + DescribeOsError(error.SystemError());
     if (error.CleanupError() != 0) {
-        text += "\n「" + pomuru::Printable(error.CleanupFileName()) +
-                "」を元に戻すこともできませんでした。\n" + DescribeOsError(error.CleanupError());
+        text +=
+            "\n" +
+            AfxFormatString(AFX_IDP_FILE_CLEANUP, {pomuru::Printable(error.CleanupFileName())}) +
+            "\n" + DescribeOsError(error.CleanupError());
     }
     return text;
 }

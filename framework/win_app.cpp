@@ -58,7 +58,7 @@ HICON CWinApp::LoadIcon(unsigned id) const {
 }
 
 void CWinApp::OnHelp() {
-    AfxMessageBox("このプログラムにはヘルプがありません。", MB_ICONINFORMATION);
+    AfxMessageBox(AfxFormatString(AFX_IDP_NO_HELP), MB_ICONINFORMATION);
 }
 
 CWinApp* AfxGetApp() {
@@ -78,4 +78,22 @@ bool AfxLoadString(unsigned nID, std::string& text) {
     }
     text = *found;
     return true;
+}
+
+std::string AfxFormatString(unsigned nID, std::initializer_list<std::string_view> texts) {
+    std::string format;
+    AfxLoadString(nID, format);
+    std::string result;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const std::size_t number = i + 1 < format.size() && format[i] == '%'
+                                       ? static_cast<std::size_t>(format[i + 1] - '1')
+                                       : texts.size();
+        if (number < texts.size()) {
+            result += *(texts.begin() + number);
+            ++i;
+        } else {
+            result += format[i];
+        }
+    }
+    return result;
 }

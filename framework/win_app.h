@@ -1,7 +1,9 @@
 // The application object: the hooks of start-up and what the program's windows share.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "framework/cmd_target.h"
 #include "framework/icon_handle.h"
@@ -13,6 +15,8 @@ class CWnd;
 const CResourceModule* AfxGetResourceHandle();
 // The string of that id in those resources; false, text unchanged, when there is none.
 bool AfxLoadString(unsigned nID, std::string& text);
+// The string of that id with %1, %2 … replaced by the texts given; empty when there is none.
+std::string AfxFormatString(unsigned nID, std::initializer_list<std::string_view> texts = {});
 
 class CWinApp : public CCmdTarget {
 public:

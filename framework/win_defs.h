@@ -37,6 +37,27 @@ inline constexpr std::uint32_t SS_NOPREFIX = 0x0080;  // labels: "&" shown as ty
 inline constexpr unsigned FW_NORMAL = 400;
 inline constexpr unsigned SHIFTJIS_CHARSET = 128;
 
+// The framework's own texts, which every program's resources carry, as a class library's
+// resources are bound into the programs that use it. %1, %2 stand for what each message names.
+inline constexpr unsigned AFX_IDP_PARSE_INT = 0xF110;       // a box without an integer
+inline constexpr unsigned AFX_IDP_COMMAND_FAILED = 0xF111;  // %1: what went wrong
+inline constexpr unsigned AFX_IDP_NO_HELP = 0xF112;
+inline constexpr unsigned AFX_IDP_NO_TEMPLATE = 0xF113;  // %1: the template's id
+// A file error: the file %1 and what could not be done with it, then the reason.
+inline constexpr unsigned AFX_IDP_FILE_OPEN_READ = 0xF120;
+inline constexpr unsigned AFX_IDP_FILE_OPEN_WRITE = 0xF121;
+inline constexpr unsigned AFX_IDP_FILE_IDENTIFY = 0xF122;
+inline constexpr unsigned AFX_IDP_FILE_LOCK = 0xF123;
+inline constexpr unsigned AFX_IDP_FILE_READ = 0xF124;
+inline constexpr unsigned AFX_IDP_FILE_WRITE = 0xF125;
+inline constexpr unsigned AFX_IDP_FILE_TRUNCATE = 0xF126;
+inline constexpr unsigned AFX_IDP_FILE_CLOSE = 0xF127;
+inline constexpr unsigned AFX_IDP_FILE_BUSY = 0xF128;      // another run writes %1
+inline constexpr unsigned AFX_IDP_FILE_CLEANUP = 0xF129;   // %1 could not be put back either
+inline constexpr unsigned AFX_IDS_UNKNOWN_ERROR = 0xF12F;  // %1: the system's words, %2: number
+// The reasons, by the system's error number (errno) added to this.
+inline constexpr unsigned AFX_IDS_SYSTEM_ERROR = 0xF200;
+
 // Message-box types: the icon; every box has one OK button.
 inline constexpr unsigned MB_OK = 0x00;
 inline constexpr unsigned MB_ICONSTOP = 0x10;

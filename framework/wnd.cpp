@@ -91,7 +91,7 @@ void CWnd::RunHandler(const std::function<void()>& handler) {
     } catch (const CException& e) {
         e.ReportError();
     } catch (const std::exception& e) {
-        AfxMessageBox(std::string("処理を続けられませんでした。\n") + e.what(), MB_ICONSTOP);
+        AfxMessageBox(AfxFormatString(AFX_IDP_COMMAND_FAILED, {e.what()}), MB_ICONSTOP);
     }
 }
 

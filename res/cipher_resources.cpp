@@ -2,6 +2,7 @@
 #include "res/cipher_resources.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <span>
 
 #include "product.h"
@@ -26,6 +27,45 @@ constexpr TextResource kStringTable[] = {
     {IDS_DEST_FILTER,
      "消えても良いファイル(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|実行ファイル(*.exe)|*."
      "exe||"},
+    // The page's own, beyond the window: its cancel button, and what it says of a file that
+    // changed after it was picked.
+    {IDS_PAGE_CANCEL, "キャンセル"},
+    {IDS_PAGE_FILE_CHANGED,
+     "ファイルを読めません。選んだ後に変更されたか、移動された可能性があります。"},
+
+    // The framework's texts.
+    {AFX_IDP_PARSE_INT, "整数を入力してください。"},
+    {AFX_IDP_COMMAND_FAILED, "処理を続けられませんでした。\n%1"},
+    {AFX_IDP_NO_HELP, "このプログラムにはヘルプがありません。"},
+    {AFX_IDP_NO_TEMPLATE, "ダイアログ %1 のテンプレートがありません。"},
+    {AFX_IDP_FILE_OPEN_READ, "ファイル「%1」を開けませんでした。"},
+    {AFX_IDP_FILE_OPEN_WRITE, "ファイル「%1」を書き込み用に開けませんでした。"},
+    {AFX_IDP_FILE_IDENTIFY, "ファイル「%1」を確認できませんでした。"},
+    {AFX_IDP_FILE_LOCK, "ファイル「%1」を書き込み用に確保できませんでした。"},
+    {AFX_IDP_FILE_READ, "ファイル「%1」を読み込めませんでした。"},
+    {AFX_IDP_FILE_WRITE, "ファイル「%1」に書き込めませんでした。"},
+    {AFX_IDP_FILE_TRUNCATE, "ファイル「%1」を空にできませんでした。"},
+    {AFX_IDP_FILE_CLOSE, "ファイル「%1」を閉じられませんでした。"},
+    {AFX_IDP_FILE_BUSY, "ファイル「%1」は、別の変換が書き込み中です。"},
+    {AFX_IDP_FILE_CLEANUP, "「%1」を元に戻すこともできませんでした。"},
+    {AFX_IDS_UNKNOWN_ERROR, "%1（エラー番号 %2）"},
+    {AFX_IDS_SYSTEM_ERROR + ENOENT, "ファイルまたはフォルダーが見つかりません。"},
+    {AFX_IDS_SYSTEM_ERROR + EACCES, "アクセスが拒否されました。"},
+    {AFX_IDS_SYSTEM_ERROR + EPERM, "この操作は許可されていません。"},
+    {AFX_IDS_SYSTEM_ERROR + ENOSPC, "ディスクの空き容量が足りません。"},
+    {AFX_IDS_SYSTEM_ERROR + EISDIR, "ファイルではなくフォルダーです。"},
+    {AFX_IDS_SYSTEM_ERROR + EROFS, "読み取り専用のファイルシステムです。"},
+    {AFX_IDS_SYSTEM_ERROR + EIO, "入出力エラーが発生しました。"},
+    {AFX_IDS_SYSTEM_ERROR + EEXIST, "ファイルが既に存在します。"},
+    {AFX_IDS_SYSTEM_ERROR + ENOTDIR, "パスの途中にフォルダーではないものがあります。"},
+    {AFX_IDS_SYSTEM_ERROR + ENAMETOOLONG, "ファイル名が長すぎます。"},
+    {AFX_IDS_SYSTEM_ERROR + ELOOP, "シンボリックリンクの階層が深すぎます。"},
+    {AFX_IDS_SYSTEM_ERROR + EFBIG, "ファイルが大きすぎます。"},
+#ifdef EDQUOT
+    {AFX_IDS_SYSTEM_ERROR + EDQUOT, "ディスクの使用量の上限を超えました。"},
+#endif
+    {AFX_IDS_SYSTEM_ERROR + EMFILE, "開いているファイルが多すぎます。"},
+    {AFX_IDS_SYSTEM_ERROR + ENOMEM, "メモリーが足りません。"},
 };
 
 std::optional<std::string_view> Find(std::span<const TextResource> table, unsigned id) {

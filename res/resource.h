@@ -13,6 +13,9 @@ inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 inline constexpr unsigned IDS_RUNNING_CAPTION = 110;
 inline constexpr unsigned IDS_WAIT_CAPTION = 111;
 inline constexpr unsigned IDS_WAIT_ELSEWHERE_CAPTION = 112;
+// The page's own texts.
+inline constexpr unsigned IDS_PAGE_CANCEL = 130;
+inline constexpr unsigned IDS_PAGE_FILE_CHANGED = 131;
 // The choosers' filters.
 inline constexpr unsigned IDS_SOURCE_FILTER = 120;
 inline constexpr unsigned IDS_DEST_FILTER = 121;

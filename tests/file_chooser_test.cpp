@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "base/file.h"
+#include "framework/qt/file_chooser.h"
 #include "modal_driver.h"
 #include "res/resource.h"
 
@@ -145,6 +146,21 @@ TEST_F(file_chooser, file_that_cannot_be_had_is_reported_under_the_program_name_
         EXPECT_EQ(FieldsOf(dlg), "old source|old destination|0|0|0|0");
     }
     EXPECT_EQ(ReadBytes(busy), (Bytes{1, 2, 3}));
+}
+
+TEST(local_initial_dir, windows_folders_are_found_under_the_home_folder_or_fall_back_to_it) {
+    const TempDir dir;
+    const std::string home = dir.Path().string();
+    std::filesystem::create_directories(dir.Path() / "mydata");
+    WriteBytes(dir.File("mydata/file.bin"), {1});
+    const std::string mydata = dir.File("mydata");
+    const std::pair<std::string, std::string> rows[] = {
+        {R"(c:\mydata)", mydata},        {R"(C:\mydata\)", mydata}, {R"(c:\)", home},
+        {R"(c:\mydata\file.bin)", home}, {"/no/such/folder", home}, {"", ""},
+    };
+    for (const auto& [initialDir, local] : rows) {
+        EXPECT_EQ(afx_qt::LocalInitialDir(initialDir, home), local) << initialDir;
+    }
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include "framework/dialog_template_writer.h"
 #include "framework/file_exception.h"
 #include "framework/message_map.h"
-#include "framework/qt/file_chooser.h"
 #include "test_support.h"
 
 namespace pomuru::test {
@@ -99,21 +98,6 @@ TEST(message_map, nearest_class_entry_wins_and_base_entries_are_inherited) {
     EXPECT_EQ(derived.Find(Message::Command, 1), &derived.entries[0]);
     EXPECT_EQ(derived.Find(Message::Command, 2), &base.entries[1]);
     EXPECT_EQ(derived.Find(Message::SysCommand, 2), nullptr);
-}
-
-TEST(local_initial_dir, windows_folders_are_found_under_the_home_folder_or_fall_back_to_it) {
-    const TempDir dir;
-    const std::string home = dir.Path().string();
-    std::filesystem::create_directories(dir.Path() / "mydata");
-    WriteBytes(dir.File("mydata/file.bin"), {1});
-    const std::string mydata = dir.File("mydata");
-    const std::pair<std::string, std::string> rows[] = {
-        {R"(c:\mydata)", mydata},        {R"(C:\mydata\)", mydata}, {R"(c:\)", home},
-        {R"(c:\mydata\file.bin)", home}, {"/no/such/folder", home}, {"", ""},
-    };
-    for (const auto& [initialDir, local] : rows) {
-        EXPECT_EQ(afx_qt::LocalInitialDir(initialDir, home), local) << initialDir;
-    }
 }
 
 }  // namespace

@@ -1,0 +1,44 @@
+// A window system without windows, for testing the framework's logic in-process on every
+// platform, as a toolkit's offscreen platform does: dialogs are built from their templates as
+// plain controls, a test's script drives each one, and message boxes and choosers are recorded
+// and answered.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace afx_fake {
+
+// An open dialog, as its script sees it; control ids are those of its template.
+class Dialog {
+public:
+    virtual std::string Caption() const = 0;
+    virtual std::string Text(int id) const = 0;
+    // Types into a box, replacing what it held.
+    virtual void Type(int id, const std::string& text) = 0;
+    // A click on a button or check box (which toggles), or Enter (IDOK) or Esc (IDCANCEL).
+    virtual void Click(int id) = 0;
+    virtual void SysCommand(unsigned id) = 0;
+    virtual std::vector<std::string> WindowMenu() const = 0;
+    // The control with the focus.
+    virtual int Focus() const = 0;
+    virtual bool Ended() const = 0;
+
+protected:
+    ~Dialog() = default;
+};
+
+// Runs for every dialog once it is initialised, until it returns; a dialog still open then is
+// cancelled.
+void SetScript(std::function<void(Dialog&)> script);
+
+// The message boxes shown since the last call, each as "caption: text".
+std::vector<std::string> TakeMessages();
+
+// What the next file chooser answers: a path, or nothing for a cancel. Without an answer
+// queued, it is cancelled.
+void QueueChoice(std::optional<std::string> path);
+
+}  // namespace afx_fake
