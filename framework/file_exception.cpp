@@ -51,10 +51,11 @@ std::string DescribeFileError(const pomuru::FileError& error) {
                                       : AfxFormatString(ActionId(error.Operation()), {file}) +
                                             "\n" + DescribeOsError(error.SystemError());
     if (error.CleanupError() != 0) {
-        text +=
-            "\n" +
-            AfxFormatString(AFX_IDP_FILE_CLEANUP, {pomuru::Printable(error.CleanupFileName())}) +
-            "\n" + DescribeOsError(error.CleanupError());
+        // Appended piece by piece: "\n" + ... draws a false -Wrestrict from GCC 12.
+        text += '\n';
+        text += AfxFormatString(AFX_IDP_FILE_CLEANUP, {pomuru::Printable(error.CleanupFileName())});
+        text += '\n';
+        text += DescribeOsError(error.CleanupError());
     }
     return text;
 }
