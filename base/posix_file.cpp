@@ -115,7 +115,8 @@ void File::Write(std::span<const std::uint8_t> data) {
     }
 }
 
-std::optional<std::size_t> File::CopyTo(File& dest, std::size_t size) {
+std::optional<std::size_t> File::CopyTo([[maybe_unused]] File& dest,
+                                        [[maybe_unused]] std::size_t size) {
 #ifdef __linux__
     for (;;) {
         const ssize_t n = ::copy_file_range(handle_, nullptr, dest.handle_, nullptr, size, 0);
@@ -131,7 +132,7 @@ std::optional<std::size_t> File::CopyTo(File& dest, std::size_t size) {
 #endif
 }
 
-void File::Reserve(std::int64_t size) {
+void File::Reserve([[maybe_unused]] std::int64_t size) {
 #ifdef __linux__
     // Only tmpfs gains: there the pages come in one call instead of one write at a time. On
     // ext4 the room set aside is unwritten extents, and buffered writes into them need buffer

@@ -27,9 +27,10 @@ constexpr TextResource kStringTable[] = {
     {IDS_DEST_FILTER,
      "消えても良いファイル(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|実行ファイル(*.exe)|*."
      "exe||"},
-    // The page's own, beyond the window: its cancel button, and what it says of a file that
-    // changed after it was picked.
+    // The page's own, beyond the window: its cancel button, a failure of its own, and what it
+    // says of a file that changed after it was picked.
     {IDS_PAGE_CANCEL, "キャンセル"},
+    {IDS_PAGE_CANNOT_CONVERT, "ファイル「%1」を変換できませんでした。"},
     {IDS_PAGE_FILE_CHANGED,
      "ファイルを読めません。選んだ後に変更されたか、移動された可能性があります。"},
 

@@ -16,6 +16,7 @@ inline constexpr unsigned IDS_WAIT_ELSEWHERE_CAPTION = 112;
 // The page's own texts.
 inline constexpr unsigned IDS_PAGE_CANCEL = 130;
 inline constexpr unsigned IDS_PAGE_FILE_CHANGED = 131;
+inline constexpr unsigned IDS_PAGE_CANNOT_CONVERT = 132;
 // The choosers' filters.
 inline constexpr unsigned IDS_SOURCE_FILTER = 120;
 inline constexpr unsigned IDS_DEST_FILTER = 121;

@@ -3,24 +3,11 @@
 // window's resources at build time.
 'use strict';
 
-const IDC_SOURCE_PATH = 1001;
-const IDC_RUN = 1002;
-const IDC_CHOOSE_SOURCE = 1003;
-const IDC_DEST_PATH = 1004;
-const IDC_CHOOSE_DEST = 1006;
-const IDC_VALUE = 1009;
-const IDC_STEP = 1010;
-const IDC_START = 1011;
-const IDC_SLIDE = 1012;
-const IDC_RANDOMIZE = 1014;
-const IDOK = 1;
+const texts = PAGE_TEXTS;
+const { IDOK, IDC_SOURCE_PATH, IDC_RUN, IDC_CHOOSE_SOURCE, IDC_DEST_PATH, IDC_CHOOSE_DEST,
+    IDC_VALUE, IDC_STEP, IDC_START, IDC_SLIDE, IDC_RANDOMIZE } = texts.ids;
 // The boxes in the window's order of exchange, which is also the worker's.
 const NUMBER_BOXES = [IDC_STEP, IDC_VALUE, IDC_START, IDC_SLIDE];
-// How often the two wait captions take turns, as in the window.
-const CAPTION_INTERVAL_MS = 300;
-const NOT_AN_INTEGER = '整数を入力してください。';
-
-const texts = PAGE_TEXTS;
 const canSaveInPlace = typeof window.showSaveFilePicker === 'function';
 
 // Dialog units to pixels from the dialog font, as the window computes them: a quarter of the
@@ -144,25 +131,20 @@ function showAbout() {
     return shown;
 }
 
-// The message for a file that could not be read or written, in the window's words.
+// The message for a file that could not be read or written, in the window's words: the browser's
+// error names stand for the system's reasons they mean.
+const REASONS = {
+    NotFoundError: 'ENOENT',
+    NotAllowedError: 'EACCES',
+    SecurityError: 'EACCES',
+    QuotaExceededError: 'ENOSPC',
+    NotReadableError: 'changed',
+};
 function describeFileError(fileName, action, name, message) {
-    const actions = {
-        read: 'を読み込めませんでした。',
-        openWrite: 'を書き込み用に開けませんでした。',
-        write: 'に書き込めませんでした。',
-        close: 'に書き込めませんでした。',
-        convert: 'を変換できませんでした。',
-    };
-    const reasons = {
-        NotFoundError: 'ファイルまたはフォルダーが見つかりません。',
-        NotReadableError: 'ファイルを読めません。選んだ後に変更されたか、移動された可能性があります。',
-        NotAllowedError: 'アクセスが拒否されました。',
-        SecurityError: 'アクセスが拒否されました。',
-        QuotaExceededError: 'ディスクの空き容量が足りません。',
-        NoModificationAllowedError: 'ファイルは別の処理が書き込み中です。',
-    };
-    return `ファイル「${fileName}」${actions[action] ?? actions.convert}\n` +
-        (reasons[name] ?? `${name}: ${message}`);
+    const words = texts.fileErrors;
+    if (name === 'NoModificationAllowedError') return words.busy.replace('%1', fileName);
+    const reason = words.reasons[REASONS[name]] ?? `${name}: ${message}`;
+    return `${(words[action] ?? words.convert).replace('%1', fileName)}\n${reason}`;
 }
 
 function main() {
@@ -228,7 +210,7 @@ function main() {
     const progress = element('progress');
     progress.max = 1;
     progress.value = 0;
-    const cancel = element('button', '', 'キャンセル');
+    const cancel = element('button', '', texts.cancel);
     cancel.type = 'button';
     cancel.disabled = true;
     runStrip.append(progress, cancel);
@@ -330,7 +312,7 @@ function main() {
                 case 'notInteger': {
                     setRunning(false);
                     const box = control(NUMBER_BOXES[data.box]);
-                    await messageBox(NOT_AN_INTEGER);
+                    await messageBox(texts.notAnInteger);
                     box.focus();
                     box.select();
                     break;
@@ -347,7 +329,7 @@ function main() {
                     captionTimer = setInterval(() => {
                         showCaption(document.title === texts.waitCaption
                             ? texts.waitElsewhereCaption : texts.waitCaption);
-                    }, CAPTION_INTERVAL_MS);
+                    }, texts.captionInterval);
                     break;
                 case 'progress':
                     progress.value = data.done / data.total;

@@ -1,5 +1,7 @@
-// Writes the window's resources as JSON for the page: the two dialog templates, the About entry's
-// text, the run's captions and the icon, so that the page shows the window's own texts.
+// Writes the window's resources as JSON for the page: the dialog templates, the control ids, every
+// text the page shows (the run's captions, the framework's messages, the page's own), the
+// captions' interval and the icon, so that nothing the page shares with the window is typed
+// twice.
 // page_texts OUTPUT.json (run under node at build time)
 #include <cstdint>
 #include <cstdio>
@@ -7,7 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "cipher/status_captions.h"
+#include <cerrno>
+#include <initializer_list>
+#include <utility>
+
+#include "cipher/conversion_run.h"
 #include "product.h"
 #include "res/cipher_resources.h"
 #include "res/resource.h"
@@ -83,6 +89,53 @@ std::string Template(const DialogTemplate& dialog) {
     return json + "]}";
 }
 
+std::string Text(unsigned id) {
+    return Quoted(CipherResources().FindString(id).value_or(""));
+}
+
+// "name":value pairs for an object.
+std::string Members(std::initializer_list<std::pair<std::string_view, std::string>> members) {
+    std::string json = "{";
+    for (const auto& [name, value] : members) {
+        json += (json.size() > 1 ? "," : "") + Quoted(name) + ":" + value;
+    }
+    return json + "}";
+}
+
+std::string Ids() {
+    return Members({
+        {"IDOK", std::to_string(IDOK)},
+        {"IDC_SOURCE_PATH", std::to_string(IDC_SOURCE_PATH)},
+        {"IDC_RUN", std::to_string(IDC_RUN)},
+        {"IDC_CHOOSE_SOURCE", std::to_string(IDC_CHOOSE_SOURCE)},
+        {"IDC_DEST_PATH", std::to_string(IDC_DEST_PATH)},
+        {"IDC_CHOOSE_DEST", std::to_string(IDC_CHOOSE_DEST)},
+        {"IDC_VALUE", std::to_string(IDC_VALUE)},
+        {"IDC_STEP", std::to_string(IDC_STEP)},
+        {"IDC_START", std::to_string(IDC_START)},
+        {"IDC_SLIDE", std::to_string(IDC_SLIDE)},
+        {"IDC_RANDOMIZE", std::to_string(IDC_RANDOMIZE)},
+    });
+}
+
+// The window's words for a file that cannot be used: what could not be done with it ("%1" for
+// its name), and the reasons the page can meet, by the system's name for them.
+std::string FileErrors() {
+    const auto reason = [](int error) { return Text(AFX_IDS_SYSTEM_ERROR + error); };
+    return Members({
+        {"read", Text(AFX_IDP_FILE_READ)},
+        {"openWrite", Text(AFX_IDP_FILE_OPEN_WRITE)},
+        {"write", Text(AFX_IDP_FILE_WRITE)},
+        {"close", Text(AFX_IDP_FILE_CLOSE)},
+        {"convert", Text(IDS_PAGE_CANNOT_CONVERT)},
+        {"busy", Text(AFX_IDP_FILE_BUSY)},
+        {"reasons", Members({{"ENOENT", reason(ENOENT)},
+                             {"EACCES", reason(EACCES)},
+                             {"ENOSPC", reason(ENOSPC)},
+                             {"changed", Text(IDS_PAGE_FILE_CHANGED)}})},
+    });
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -92,14 +145,22 @@ int main(int argc, char* argv[]) {
     }
     const CResourceModule& resources = CipherResources();
     const std::string json =
-        "{\"productName\":" + Quoted(POMURU_PRODUCT_NAME) +
-        ",\"dialog\":" + Template(*resources.FindDialog(IDD_CIPHER_DIALOG)) +
-        ",\"about\":" + Template(*resources.FindDialog(IDD_ABOUTBOX)) +
-        ",\"aboutEntry\":" + Quoted(resources.FindString(IDS_ABOUTBOX).value_or("")) +
-        ",\"runningCaption\":" + Quoted(pomuru::kRunningCaption) +
-        ",\"waitCaption\":" + Quoted(pomuru::kWaitCaption) +
-        ",\"waitElsewhereCaption\":" + Quoted(pomuru::kWaitElsewhereCaption) +
-        ",\"icon\":" + Quoted(Base64(resources.FindIcon(IDR_MAINFRAME).front())) + "}\n";
+        Members({
+            {"productName", Quoted(POMURU_PRODUCT_NAME)},
+            {"dialog", Template(*resources.FindDialog(IDD_CIPHER_DIALOG))},
+            {"about", Template(*resources.FindDialog(IDD_ABOUTBOX))},
+            {"ids", Ids()},
+            {"aboutEntry", Text(IDS_ABOUTBOX)},
+            {"runningCaption", Text(IDS_RUNNING_CAPTION)},
+            {"waitCaption", Text(IDS_WAIT_CAPTION)},
+            {"waitElsewhereCaption", Text(IDS_WAIT_ELSEWHERE_CAPTION)},
+            {"captionInterval", std::to_string(pomuru::kCaptionInterval.count())},
+            {"notAnInteger", Text(AFX_IDP_PARSE_INT)},
+            {"cancel", Text(IDS_PAGE_CANCEL)},
+            {"fileErrors", FileErrors()},
+            {"icon", Quoted(Base64(resources.FindIcon(IDR_MAINFRAME).front()))},
+        }) +
+        "\n";
     std::FILE* output = std::fopen(argv[1], "wb");
     if (output == nullptr) {
         std::perror(argv[1]);

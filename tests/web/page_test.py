@@ -13,9 +13,9 @@ CAPTION = json.dumps(TEXTS['dialog']['caption'])
 # The number boxes by the settings' names, in the template's order of edit boxes.
 EDITS = [c['id'] for c in TEXTS['dialog']['controls'] if c['kind'] == 'edit']
 BOX = {name: f'input.edit:nth-of-type({EDITS.index(id) + 1})'
-       for name, id in (('value', 1009), ('step', 1010), ('start', 1011), ('slide', 1012))}
+       for name in ('value', 'step', 'start', 'slide') for id in [TEXTS['ids'][f'IDC_{name.upper()}']]}
 RUN, CHOOSE_DEST = '.client > button:nth-of-type(1)', '.client > button:nth-of-type(3)'
-DEST = f'input.edit:nth-of-type({EDITS.index(1004) + 1})'
+DEST = f"input.edit:nth-of-type({EDITS.index(TEXTS['ids']['IDC_DEST_PATH']) + 1})"
 # The save dialog answers with a file of the origin's private file system, which the test reads
 # back; a page opened with ?download has no save dialog, as in browsers without one. The titles
 # are every caption the title shows, in order.
@@ -197,7 +197,7 @@ def main():
         browser.click(RUN)
         text = browser.wait_for('document.querySelector("dialog .message-text")?.textContent')
         titles = browser.evaluate('titles')
-        check(text.startswith('ファイル「gone」を読み込めませんでした。') and
+        check(text.startswith(TEXTS['fileErrors']['read'].replace('%1', 'gone')) and
               titles == [TEXTS['runningCaption'], TEXTS['waitCaption'], TEXTS['dialog']['caption']] and
               browser.evaluate(SAVED_DIGEST) == digest,
               f'a failed run: {titles}, "{text}", the file as it was')
@@ -208,9 +208,7 @@ def main():
         browser.type_into(BOX['start'], '１．５')
         browser.click(RUN)
         text = browser.wait_for('document.querySelector("dialog .message-text")?.textContent')
-        check(text == '整数を入力してください。' and f'"{text}"' in
-              (Path(__file__).parents[2] / 'framework/data_exchange.cpp').read_text('utf-8'),
-              f'a box without an integer gets the window\'s message: {text}')
+        check(text == TEXTS['notAnInteger'], f'a box without an integer gets the window\'s message: {text}')
         browser.click('dialog button')
         focused = browser.wait_for('!document.querySelector("dialog") && (({value, selectionStart: '
                                    'from, selectionEnd: to}) => [value, from, to])(document.activeElement)')
