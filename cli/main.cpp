@@ -13,10 +13,10 @@
 #include <variant>
 #include <vector>
 
-#include "cipher/conversion_job.h"
 #include "base/file.h"
 #include "base/file_error.h"
 #include "base/interrupt_cleanup.h"
+#include "cipher/conversion_job.h"
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/progress_meter.h"

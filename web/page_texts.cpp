@@ -3,14 +3,13 @@
 // captions' interval and the icon, so that nothing the page shares with the window is typed
 // twice.
 // page_texts OUTPUT.json (run under node at build time)
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
-
-#include <cerrno>
-#include <initializer_list>
 #include <utility>
 
 #include "cipher/conversion_run.h"

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/integer_text.h"
 #include "cipher/block_converter.h"
 #include "cipher/cipher_params.h"
 #include "cipher/xor_kernels.h"
-#include "base/integer_text.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "framework/backend.h"
 #include "base/utf16_text.h"
+#include "framework/backend.h"
 
 namespace {
 

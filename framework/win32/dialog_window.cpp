@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "framework/dialog_template_writer.h"
 #include "base/utf16_text.h"
+#include "framework/dialog_template_writer.h"
 
 namespace afx_win32 {
 

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
+#include "base/utf16_text.h"
 #include "framework/backend.h"
 #include "framework/win32/dialog_window.h"
-#include "base/utf16_text.h"
 
 namespace afx_win32 {
 

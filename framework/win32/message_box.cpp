@@ -1,8 +1,8 @@
 // Message boxes of the system, modal to the active dialog.
 #include <windows.h>
 
-#include "framework/backend.h"
 #include "base/utf16_text.h"
+#include "framework/backend.h"
 
 namespace afx_backend {
 
@@ -29,7 +29,8 @@ void ShowMessage(std::string_view caption, std::string_view text, MessageIcon ic
     // still keeps every window of the thread waiting.
     const HWND owner = GetActiveWindow();
     const UINT style = MB_OK | IconStyle(icon) | (owner == nullptr ? MB_TASKMODAL : 0);
-    MessageBoxW(owner, pomuru::WideFromUtf8(text).c_str(), pomuru::WideFromUtf8(caption).c_str(), style);
+    MessageBoxW(owner, pomuru::WideFromUtf8(text).c_str(), pomuru::WideFromUtf8(caption).c_str(),
+                style);
 }
 
 }  // namespace afx_backend

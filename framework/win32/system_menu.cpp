@@ -36,9 +36,9 @@ void SystemMenu::ShowItems(const std::vector<afx_backend::MenuItem>& items) {
     }
     shown_.clear();
     for (const afx_backend::MenuItem& item : items) {
-        const bool appended =
-            item.separator ? AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr)
-                           : AppendMenuW(menu_, MF_STRING, item.id, pomuru::WideFromUtf8(item.text).c_str());
+        const bool appended = item.separator ? AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr)
+                                             : AppendMenuW(menu_, MF_STRING, item.id,
+                                                           pomuru::WideFromUtf8(item.text).c_str());
         if (appended) {
             shown_.push_back(item);
         }
