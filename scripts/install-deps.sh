@@ -18,7 +18,7 @@ foreign_arch=
 case "$level" in
     build) ;;
     test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
-    ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file
+    ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file clang-format
                    clang libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev time) ;;
     docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
