@@ -24,7 +24,6 @@
 #pragma GCC diagnostic pop
 #endif
 #define POMURU_HAVE_WIDE_VECTORS 1
-#define POMURU_TARGET(features) __attribute__((target(features)))
 #endif
 #if defined(__wasm_simd128__)
 #include <wasm_simd128.h>
@@ -50,169 +49,134 @@ void XorConstantPortable(std::uint8_t* data, std::size_t size, std::uint8_t mask
     }
 }
 
-#ifdef POMURU_HAVE_SSE2
-// The random loops below keep four vectors of 32-bit generator states, in four variables so
-// that they stay in registers whatever the optimisation level, and narrow them twice with the
-// packing instructions, which interleave 128-bit lanes. Lane e of vector j is given the byte
-// that the packing puts it at, so that the bytes come out in order.
-constexpr int kStateVectors = 4;
-
-// States are kept doubled, so that the 15-bit value is a plain shift by 17 with nothing above
-// it, and the pack from 32 to 16 bits never saturates.
+#if defined(POMURU_HAVE_SSE2) || defined(POMURU_HAVE_WASM_SIMD)
+// The random loops keep their generator states doubled, so that the 15-bit value is a plain shift
+// by 17 with nothing above it, and the pack from 32 to 16 bits never saturates.
 constexpr std::uint32_t kDoubledAdvance = CrtRandom::kMultiplier << 1;
+#endif
 
-// The first states of every lane, for a first byte whose state is state.
-template <std::size_t kLanes>
-void FillLanes(std::uint32_t (&lanes)[kStateVectors][kLanes], std::uint32_t state) {
-    for (int j = 0; j < kStateVectors; ++j) {
-        for (std::size_t e = 0; e < kLanes; ++e) {
-            const auto offset = static_cast<std::uint32_t>(16 * (e / 4) + 4 * j + e % 4);
-            lanes[j][e] = (state << 1) + offset * kDoubledAdvance;
-        }
+#ifdef POMURU_HAVE_SSE2
+namespace sse2 {
+
+struct Ops {
+    using Vector = __m128i;
+    static constexpr std::size_t kBytes = 16;
+    static Vector Load(const void* p) { return _mm_loadu_si128(static_cast<const Vector*>(p)); }
+    static void Store(void* p, Vector v) { _mm_storeu_si128(static_cast<Vector*>(p), v); }
+    static Vector Splat32(std::uint32_t x) { return _mm_set1_epi32(static_cast<int>(x)); }
+    static Vector Splat16(std::uint16_t x) { return _mm_set1_epi16(static_cast<short>(x)); }
+    static Vector Splat8(std::uint8_t x) { return _mm_set1_epi8(static_cast<char>(x)); }
+    static Vector Xor(Vector a, Vector b) { return _mm_xor_si128(a, b); }
+    static Vector And(Vector a, Vector b) { return _mm_and_si128(a, b); }
+    static Vector Add32(Vector a, Vector b) { return _mm_add_epi32(a, b); }
+    static Vector Sub16(Vector a, Vector b) { return _mm_sub_epi16(a, b); }
+    static Vector MulHigh16(Vector a, Vector b) { return _mm_mulhi_epu16(a, b); }
+    static Vector MulLow16(Vector a, Vector b) { return _mm_mullo_epi16(a, b); }
+    template <int kBits>
+    static Vector ShiftRight32(Vector a) {
+        return _mm_srli_epi32(a, kBits);
     }
-}
+    static Vector ShiftRight16(Vector a, __m128i bits) { return _mm_srl_epi16(a, bits); }
+    static Vector PackSigned32(Vector a, Vector b) { return _mm_packs_epi32(a, b); }
+    static Vector PackUnsigned16(Vector a, Vector b) { return _mm_packus_epi16(a, b); }
+};
+
+#include "cipher/xor_kernels_loops.inc"
+
+}  // namespace sse2
 
 void XorConstantSse2(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
-    const __m128i wide = _mm_set1_epi8(static_cast<char>(mask));
-    std::size_t i = 0;
-    for (; i + 16 <= size; i += 16) {
-        auto* const p = reinterpret_cast<__m128i*>(data + i);
-        _mm_storeu_si128(p, _mm_xor_si128(_mm_loadu_si128(p), wide));
-    }
-    XorConstantPortable(data + i, size - i, mask);
-}
-
-std::size_t XorRandomSse2(std::uint8_t* data, std::size_t size, std::uint32_t state,
-                          SmallDivisor divisor, std::uint8_t valueByte) {
-    alignas(16) std::uint32_t lanes[kStateVectors][4];
-    FillLanes(lanes, state);
-    __m128i s0 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[0]));
-    __m128i s1 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[1]));
-    __m128i s2 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[2]));
-    __m128i s3 = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[3]));
-    const __m128i advance = _mm_set1_epi32(static_cast<int>(16 * kDoubledAdvance));
-    const __m128i magic = _mm_set1_epi16(static_cast<short>(divisor.magic));
-    const __m128i divisors = _mm_set1_epi16(static_cast<short>(divisor.divisor));
-    const __m128i shift = _mm_cvtsi32_si128(divisor.shift);
-    const __m128i lowByte = _mm_set1_epi16(0x00FF);
-    const __m128i value = _mm_set1_epi8(static_cast<char>(valueByte));
-    std::size_t done = 0;
-    for (; done + 16 <= size; done += 16) {
-        const __m128i nA = _mm_packs_epi32(_mm_srli_epi32(s0, 17), _mm_srli_epi32(s1, 17));
-        const __m128i nB = _mm_packs_epi32(_mm_srli_epi32(s2, 17), _mm_srli_epi32(s3, 17));
-        const __m128i qA = _mm_srl_epi16(_mm_mulhi_epu16(nA, magic), shift);
-        const __m128i qB = _mm_srl_epi16(_mm_mulhi_epu16(nB, magic), shift);
-        const __m128i rA = _mm_and_si128(_mm_sub_epi16(nA, _mm_mullo_epi16(qA, divisors)), lowByte);
-        const __m128i rB = _mm_and_si128(_mm_sub_epi16(nB, _mm_mullo_epi16(qB, divisors)), lowByte);
-        auto* const p = reinterpret_cast<__m128i*>(data + done);
-        const __m128i masks = _mm_xor_si128(_mm_packus_epi16(rA, rB), value);
-        _mm_storeu_si128(p, _mm_xor_si128(_mm_loadu_si128(p), masks));
-        s0 = _mm_add_epi32(s0, advance);
-        s1 = _mm_add_epi32(s1, advance);
-        s2 = _mm_add_epi32(s2, advance);
-        s3 = _mm_add_epi32(s3, advance);
-    }
-    return done;
+    const std::size_t done = sse2::XorConstantVectors(data, size, mask);
+    XorConstantPortable(data + done, size - done, mask);
 }
 #endif
 
 #ifdef POMURU_HAVE_WIDE_VECTORS
-POMURU_TARGET("avx2")
+// A function template cannot take its target from its template arguments, and a function for a
+// narrower set can take in neither the wider set's instructions nor its vectors; so the loops
+// are included once for each set, in a stretch of code compiled for it.
+#define POMURU_PRAGMA(text) _Pragma(#text)
+#if defined(__clang__)
+#define POMURU_BEGIN_TARGET(features) \
+    POMURU_PRAGMA(clang attribute push(__attribute__((target(features))), apply_to = function))
+#define POMURU_END_TARGET POMURU_PRAGMA(clang attribute pop)
+#else
+#define POMURU_BEGIN_TARGET(features) \
+    POMURU_PRAGMA(GCC push_options) POMURU_PRAGMA(GCC target(features))
+#define POMURU_END_TARGET POMURU_PRAGMA(GCC pop_options)
+#endif
+
+POMURU_BEGIN_TARGET("avx2")
+namespace avx2 {
+
+struct Ops {
+    using Vector = __m256i;
+    static constexpr std::size_t kBytes = 32;
+    static Vector Load(const void* p) { return _mm256_loadu_si256(static_cast<const Vector*>(p)); }
+    static void Store(void* p, Vector v) { _mm256_storeu_si256(static_cast<Vector*>(p), v); }
+    static Vector Splat32(std::uint32_t x) { return _mm256_set1_epi32(static_cast<int>(x)); }
+    static Vector Splat16(std::uint16_t x) { return _mm256_set1_epi16(static_cast<short>(x)); }
+    static Vector Splat8(std::uint8_t x) { return _mm256_set1_epi8(static_cast<char>(x)); }
+    static Vector Xor(Vector a, Vector b) { return _mm256_xor_si256(a, b); }
+    static Vector And(Vector a, Vector b) { return _mm256_and_si256(a, b); }
+    static Vector Add32(Vector a, Vector b) { return _mm256_add_epi32(a, b); }
+    static Vector Sub16(Vector a, Vector b) { return _mm256_sub_epi16(a, b); }
+    static Vector MulHigh16(Vector a, Vector b) { return _mm256_mulhi_epu16(a, b); }
+    static Vector MulLow16(Vector a, Vector b) { return _mm256_mullo_epi16(a, b); }
+    template <int kBits>
+    static Vector ShiftRight32(Vector a) {
+        return _mm256_srli_epi32(a, kBits);
+    }
+    static Vector ShiftRight16(Vector a, __m128i bits) { return _mm256_srl_epi16(a, bits); }
+    static Vector PackSigned32(Vector a, Vector b) { return _mm256_packs_epi32(a, b); }
+    static Vector PackUnsigned16(Vector a, Vector b) { return _mm256_packus_epi16(a, b); }
+};
+
+#include "cipher/xor_kernels_loops.inc"
+
+}  // namespace avx2
+POMURU_END_TARGET
+
+POMURU_BEGIN_TARGET("avx512f,avx512bw")
+namespace avx512 {
+
+struct Ops {
+    using Vector = __m512i;
+    static constexpr std::size_t kBytes = 64;
+    static Vector Load(const void* p) { return _mm512_loadu_si512(p); }
+    static void Store(void* p, Vector v) { _mm512_storeu_si512(p, v); }
+    static Vector Splat32(std::uint32_t x) { return _mm512_set1_epi32(static_cast<int>(x)); }
+    static Vector Splat16(std::uint16_t x) { return _mm512_set1_epi16(static_cast<short>(x)); }
+    static Vector Splat8(std::uint8_t x) { return _mm512_set1_epi8(static_cast<char>(x)); }
+    static Vector Xor(Vector a, Vector b) { return _mm512_xor_si512(a, b); }
+    static Vector And(Vector a, Vector b) { return _mm512_and_si512(a, b); }
+    static Vector Add32(Vector a, Vector b) { return _mm512_add_epi32(a, b); }
+    static Vector Sub16(Vector a, Vector b) { return _mm512_sub_epi16(a, b); }
+    static Vector MulHigh16(Vector a, Vector b) { return _mm512_mulhi_epu16(a, b); }
+    static Vector MulLow16(Vector a, Vector b) { return _mm512_mullo_epi16(a, b); }
+    template <int kBits>
+    static Vector ShiftRight32(Vector a) {
+        return _mm512_srli_epi32(a, kBits);
+    }
+    static Vector ShiftRight16(Vector a, __m128i bits) { return _mm512_srl_epi16(a, bits); }
+    static Vector PackSigned32(Vector a, Vector b) { return _mm512_packs_epi32(a, b); }
+    static Vector PackUnsigned16(Vector a, Vector b) { return _mm512_packus_epi16(a, b); }
+};
+
+#include "cipher/xor_kernels_loops.inc"
+
+}  // namespace avx512
+POMURU_END_TARGET
+
+// The wide loops leave less than two vectors' worth to SSE2.
 void XorConstantAvx2(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
-    const __m256i wide = _mm256_set1_epi8(static_cast<char>(mask));
-    std::size_t i = 0;
-    for (; i + 64 <= size; i += 64) {
-        auto* const p = reinterpret_cast<__m256i*>(data + i);
-        const __m256i a = _mm256_loadu_si256(p);
-        const __m256i b = _mm256_loadu_si256(p + 1);
-        _mm256_storeu_si256(p, _mm256_xor_si256(a, wide));
-        _mm256_storeu_si256(p + 1, _mm256_xor_si256(b, wide));
-    }
-    XorConstantSse2(data + i, size - i, mask);
+    const std::size_t done = avx2::XorConstantVectors(data, size, mask);
+    XorConstantSse2(data + done, size - done, mask);
 }
 
-POMURU_TARGET("avx2")
-std::size_t XorRandomAvx2(std::uint8_t* data, std::size_t size, std::uint32_t state,
-                          SmallDivisor divisor, std::uint8_t valueByte) {
-    alignas(32) std::uint32_t lanes[kStateVectors][8];
-    FillLanes(lanes, state);
-    __m256i s0 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[0]));
-    __m256i s1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[1]));
-    __m256i s2 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[2]));
-    __m256i s3 = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[3]));
-    const __m256i advance = _mm256_set1_epi32(static_cast<int>(32 * kDoubledAdvance));
-    const __m256i magic = _mm256_set1_epi16(static_cast<short>(divisor.magic));
-    const __m256i divisors = _mm256_set1_epi16(static_cast<short>(divisor.divisor));
-    const __m128i shift = _mm_cvtsi32_si128(divisor.shift);
-    const __m256i lowByte = _mm256_set1_epi16(0x00FF);
-    const __m256i value = _mm256_set1_epi8(static_cast<char>(valueByte));
-    std::size_t done = 0;
-    for (; done + 32 <= size; done += 32) {
-        const __m256i nA = _mm256_packs_epi32(_mm256_srli_epi32(s0, 17), _mm256_srli_epi32(s1, 17));
-        const __m256i nB = _mm256_packs_epi32(_mm256_srli_epi32(s2, 17), _mm256_srli_epi32(s3, 17));
-        const __m256i qA = _mm256_srl_epi16(_mm256_mulhi_epu16(nA, magic), shift);
-        const __m256i qB = _mm256_srl_epi16(_mm256_mulhi_epu16(nB, magic), shift);
-        const __m256i rA =
-            _mm256_and_si256(_mm256_sub_epi16(nA, _mm256_mullo_epi16(qA, divisors)), lowByte);
-        const __m256i rB =
-            _mm256_and_si256(_mm256_sub_epi16(nB, _mm256_mullo_epi16(qB, divisors)), lowByte);
-        auto* const p = reinterpret_cast<__m256i*>(data + done);
-        const __m256i masks = _mm256_xor_si256(_mm256_packus_epi16(rA, rB), value);
-        _mm256_storeu_si256(p, _mm256_xor_si256(_mm256_loadu_si256(p), masks));
-        s0 = _mm256_add_epi32(s0, advance);
-        s1 = _mm256_add_epi32(s1, advance);
-        s2 = _mm256_add_epi32(s2, advance);
-        s3 = _mm256_add_epi32(s3, advance);
-    }
-    return done;
-}
-
-POMURU_TARGET("avx512f,avx512bw")
 void XorConstantAvx512(std::uint8_t* data, std::size_t size, std::uint8_t mask) {
-    const __m512i wide = _mm512_set1_epi8(static_cast<char>(mask));
-    std::size_t i = 0;
-    for (; i + 128 <= size; i += 128) {
-        const __m512i a = _mm512_loadu_si512(data + i);
-        const __m512i b = _mm512_loadu_si512(data + i + 64);
-        _mm512_storeu_si512(data + i, _mm512_xor_si512(a, wide));
-        _mm512_storeu_si512(data + i + 64, _mm512_xor_si512(b, wide));
-    }
-    XorConstantSse2(data + i, size - i, mask);
-}
-
-POMURU_TARGET("avx512f,avx512bw")
-std::size_t XorRandomAvx512(std::uint8_t* data, std::size_t size, std::uint32_t state,
-                            SmallDivisor divisor, std::uint8_t valueByte) {
-    alignas(64) std::uint32_t lanes[kStateVectors][16];
-    FillLanes(lanes, state);
-    __m512i s0 = _mm512_load_si512(lanes[0]);
-    __m512i s1 = _mm512_load_si512(lanes[1]);
-    __m512i s2 = _mm512_load_si512(lanes[2]);
-    __m512i s3 = _mm512_load_si512(lanes[3]);
-    const __m512i advance = _mm512_set1_epi32(static_cast<int>(64 * kDoubledAdvance));
-    const __m512i magic = _mm512_set1_epi16(static_cast<short>(divisor.magic));
-    const __m512i divisors = _mm512_set1_epi16(static_cast<short>(divisor.divisor));
-    const __m128i shift = _mm_cvtsi32_si128(divisor.shift);
-    const __m512i lowByte = _mm512_set1_epi16(0x00FF);
-    const __m512i value = _mm512_set1_epi8(static_cast<char>(valueByte));
-    std::size_t done = 0;
-    for (; done + 64 <= size; done += 64) {
-        const __m512i nA = _mm512_packs_epi32(_mm512_srli_epi32(s0, 17), _mm512_srli_epi32(s1, 17));
-        const __m512i nB = _mm512_packs_epi32(_mm512_srli_epi32(s2, 17), _mm512_srli_epi32(s3, 17));
-        const __m512i qA = _mm512_srl_epi16(_mm512_mulhi_epu16(nA, magic), shift);
-        const __m512i qB = _mm512_srl_epi16(_mm512_mulhi_epu16(nB, magic), shift);
-        const __m512i rA =
-            _mm512_and_si512(_mm512_sub_epi16(nA, _mm512_mullo_epi16(qA, divisors)), lowByte);
-        const __m512i rB =
-            _mm512_and_si512(_mm512_sub_epi16(nB, _mm512_mullo_epi16(qB, divisors)), lowByte);
-        const __m512i masks = _mm512_xor_si512(_mm512_packus_epi16(rA, rB), value);
-        _mm512_storeu_si512(data + done, _mm512_xor_si512(_mm512_loadu_si512(data + done), masks));
-        s0 = _mm512_add_epi32(s0, advance);
-        s1 = _mm512_add_epi32(s1, advance);
-        s2 = _mm512_add_epi32(s2, advance);
-        s3 = _mm512_add_epi32(s3, advance);
-    }
-    return done;
+    const std::size_t done = avx512::XorConstantVectors(data, size, mask);
+    XorConstantSse2(data + done, size - done, mask);
 }
 #endif
 
@@ -244,16 +208,14 @@ v128_t RemainderWasm(v128_t nLow, v128_t nHigh, v128_t magic, v128_t divisors) {
 template <int kShift>
 std::size_t XorRandomWasm(std::uint8_t* data, std::size_t size, std::uint32_t state,
                           SmallDivisor divisor, std::uint8_t valueByte) {
-    // Doubled states, as in the SSE2 loop: the 15-bit value is a plain shift by 17. Lane e of
-    // vector j holds the state of byte 4 * j + e.
-    constexpr std::uint32_t kAdvance = CrtRandom::kMultiplier << 1;
+    // Lane e of vector j holds the doubled state of byte 4 * j + e.
     const std::uint32_t first = state << 1;
-    v128_t s0 =
-        wasm_u32x4_make(first, first + kAdvance, first + 2 * kAdvance, first + 3 * kAdvance);
-    v128_t s1 = wasm_i32x4_add(s0, wasm_u32x4_splat(4 * kAdvance));
-    v128_t s2 = wasm_i32x4_add(s0, wasm_u32x4_splat(8 * kAdvance));
-    v128_t s3 = wasm_i32x4_add(s0, wasm_u32x4_splat(12 * kAdvance));
-    const v128_t advance = wasm_u32x4_splat(16 * kAdvance);
+    v128_t s0 = wasm_u32x4_make(first, first + kDoubledAdvance, first + 2 * kDoubledAdvance,
+                                first + 3 * kDoubledAdvance);
+    v128_t s1 = wasm_i32x4_add(s0, wasm_u32x4_splat(4 * kDoubledAdvance));
+    v128_t s2 = wasm_i32x4_add(s0, wasm_u32x4_splat(8 * kDoubledAdvance));
+    v128_t s3 = wasm_i32x4_add(s0, wasm_u32x4_splat(12 * kDoubledAdvance));
+    const v128_t advance = wasm_u32x4_splat(16 * kDoubledAdvance);
     const v128_t magic = wasm_u32x4_splat(divisor.magic);
     const v128_t divisors = wasm_u16x8_splat(divisor.divisor);
     const v128_t value = wasm_i8x16_splat(static_cast<std::int8_t>(valueByte));
@@ -376,13 +338,13 @@ std::size_t XorRandom([[maybe_unused]] std::span<std::uint8_t> bytes,
     switch (unit) {
 #ifdef POMURU_HAVE_WIDE_VECTORS
         case VectorUnit::Avx512:
-            return XorRandomAvx512(bytes.data(), bytes.size(), state, divisor, valueByte);
+            return avx512::XorRandomVectors(bytes.data(), bytes.size(), state, divisor, valueByte);
         case VectorUnit::Avx2:
-            return XorRandomAvx2(bytes.data(), bytes.size(), state, divisor, valueByte);
+            return avx2::XorRandomVectors(bytes.data(), bytes.size(), state, divisor, valueByte);
 #endif
 #ifdef POMURU_HAVE_SSE2
         case VectorUnit::Sse2:
-            return XorRandomSse2(bytes.data(), bytes.size(), state, divisor, valueByte);
+            return sse2::XorRandomVectors(bytes.data(), bytes.size(), state, divisor, valueByte);
 #endif
 #ifdef POMURU_HAVE_WASM_SIMD
         case VectorUnit::WasmSimd128:
