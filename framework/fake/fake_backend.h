@@ -15,6 +15,8 @@ namespace afx_fake {
 class Dialog {
 public:
     virtual std::string Caption() const = 0;
+    // Every caption the dialog has shown, its template's first.
+    virtual std::vector<std::string> Captions() const = 0;
     virtual std::string Text(int id) const = 0;
     // Types into a box, replacing what it held.
     virtual void Type(int id, const std::string& text) = 0;

@@ -1,5 +1,5 @@
-// The file layer on Windows: bytes as they are, reasons of failures, identity, the lock, 64-bit
-// sizes, pipes. UTF-8 names typed on the command line are checked from Linux, by cli_test.sh.
+// The file layer on Windows: reasons of failures, identity, 64-bit sizes, pipes. Conversions,
+// names typed on the command line and the lock are in the command line's table (cli_test.cpp).
 #include <gtest/gtest.h>
 // For a pipe of the system's own; the code under test keeps <windows.h> to itself.
 #include <windows.h>
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "base/file.h"
-#include "cipher/conversion_job.h"
 #include "test_support.h"
 
 namespace pomuru {
@@ -57,8 +56,6 @@ TEST(win32_file, failures_name_the_file_and_the_reason) {
         std::string path;
         int error;
     } cases[] = {
-        {"missing source", false, dir.File("missing.bin"), ENOENT},
-        {"folder as source", false, dir.File("folder"), EISDIR},
         {"folder as destination", true, dir.File("folder"), EISDIR},
         {"missing folder", true, dir.File("none\\out.bin"), ENOENT},
         {"name Windows forbids", true, dir.File("a|b.bin"), EINVAL},
@@ -122,41 +119,6 @@ TEST(win32_file, sizes_and_cuts_go_past_4_gib_and_keep_the_position) {
     out.Write(Bytes{9});
     out.Close();
     EXPECT_EQ(ReadBytes(dir.File("big.bin")), (Bytes{1, 2, 0, 0, 0, 9}));
-}
-
-TEST(win32_file, conversion_keeps_every_byte_and_leaves_a_destination_in_use_alone) {
-    const TempDir dir;
-    // Every byte value, and those that a text mode changes: CR LF, a lone LF, and Ctrl+Z, at
-    // which text-mode reading stops.
-    Bytes source{'\r', '\n', 'a', '\n', 0x1A, 'b'};
-    for (std::uint32_t i = 0; i < 300'000; ++i) {
-        source.push_back(static_cast<std::uint8_t>((i * 2654435761u) >> 24));
-    }
-    WriteBytes(dir.File("in.bin"), source);
-    const CipherParams params{3, -77, 10, 4, true};
-    const Bytes converted = test::ReferenceConvert(source, params);
-    auto job = ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
-                                      File::OpenForWriting(dir.File("out.bin")));
-    ASSERT_TRUE(job.has_value());
-    job->Run(params, nullptr);
-    EXPECT_EQ(ReadBytes(dir.File("out.bin")), converted);
-
-    EXPECT_FALSE(ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
-                                        File::OpenForWriting(dir.File("IN.BIN"))));
-    // Another run writes out.bin: it is neither emptied nor written.
-    File other = File::OpenForWriting(dir.File("out.bin"));
-    other.LockExclusively();
-    try {
-        ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
-                               File::OpenForWriting(dir.File("out.bin")));
-        ADD_FAILURE() << "a destination in use was taken";
-    } catch (const FileError& error) {
-        EXPECT_TRUE(error.IsBusy());
-        EXPECT_EQ(error.what(), "'" + dir.File("out.bin") + "' is being written by another run");
-    }
-    other.Close();
-    EXPECT_EQ(ReadBytes(dir.File("in.bin")), source);
-    EXPECT_EQ(ReadBytes(dir.File("out.bin")), converted);
 }
 
 }  // namespace
