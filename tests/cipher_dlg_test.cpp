@@ -1,13 +1,18 @@
 // The main dialog on the framework's fake window system, as every platform runs it: the data
-// exchange, OK and Cancel, the choosers, the run with its captions, and the window menu.
+// exchange, OK and Cancel, the choosers, the run behind its button with the captions it shows,
+// and the window menu.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <climits>
-#include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/file.h"
@@ -27,29 +32,27 @@ using Texts = std::vector<std::string>;
 // The caption of the framework's message boxes: the application's name, here the executable's.
 const std::string kApp = "fake: ";
 
-std::string Text(unsigned id) {
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
+std::string Caption(unsigned dialog) {
+    return std::string(AfxGetResourceHandle()->FindDialog(dialog)->caption);
 }
 
-std::string TemplateCaption(unsigned id) {
-    return std::string(AfxGetResourceHandle()->FindDialog(id)->caption);
-}
-
-// Runs the dialog; each dialog that opens, this one or one above it, runs the next script. A
-// dialog its script leaves open is cancelled.
-int RunScripts(CDialog& dlg, std::deque<Script> scripts) {
-    afx_fake::SetScript([&scripts](afx_fake::Dialog& window) {
-        ASSERT_FALSE(scripts.empty()) << "unexpected dialog " << window.Caption();
-        const Script script = std::move(scripts.front());
-        scripts.pop_front();
-        script(window);
+// Runs the dialog with the script; a dialog that opens above it runs `above`, which must
+// happen if given. A dialog its script leaves open is cancelled.
+int RunModal(CDialog& dlg, const Script& script, Script above = {}) {
+    int opened = 0;
+    afx_fake::SetScript([&](afx_fake::Dialog& window) {
+        ASSERT_LT(opened, above ? 2 : 1) << "unexpected dialog " << window.Caption();
+        (opened++ == 0 ? script : above)(window);
     });
     const int result = dlg.DoModal();
     afx_fake::SetScript({});
-    EXPECT_TRUE(scripts.empty()) << "a dialog did not open";
+    EXPECT_EQ(opened, above ? 2 : 1);
     return result;
+}
+
+std::string NotFound(const std::string& path) {
+    return "ファイル「" + path +
+           "」を開けませんでした。\nファイルまたはフォルダーが見つかりません。";
 }
 
 std::string FieldsOf(const CCipherDlg& dlg) {
@@ -60,10 +63,7 @@ std::string FieldsOf(const CCipherDlg& dlg) {
 
 class cipher_dlg : public testing::Test {
 protected:
-    cipher_dlg() {
-        WriteBytes(source_, content_);
-        afx_fake::TakeMessages();
-    }
+    cipher_dlg() { WriteBytes(source_, content_); }
 
     TempDir dir_;
     const std::string source_ = dir_.File("source.bin");
@@ -72,148 +72,206 @@ protected:
 
 TEST_F(cipher_dlg, ok_reads_the_boxes_back_up_to_the_first_without_an_integer_cancel_reads_none) {
     const struct {
-        const char* name;
-        int badBox;  // typed "12a" into it, or none
+        int badBox;  // "12a" typed into it, or none
         int button;
-        int result;
         const char* fields;  // afterwards
     } rows[] = {
-        {"OK", 0, IDOK, IDOK, "in|out|-5|7|12|-2147483648"},
+        {0, IDOK, "in|out|-5|7|12|-2147483648"},
         // The fields before the bad box take their boxes' values; it and those after do not.
-        {"no integer in the first number box", IDC_STEP, IDOK, IDCANCEL,
-         "in|out|3|-2147483648|0|9"},
-        {"no integer in a middle box", IDC_START, IDOK, IDCANCEL, "in|out|-5|7|0|9"},
-        {"no integer in the last box", IDC_SLIDE, IDOK, IDCANCEL, "in|out|-5|7|12|9"},
-        {"Cancel", 0, IDCANCEL, IDCANCEL, "||3|-2147483648|0|9"},
+        {IDC_STEP, IDOK, "in|out|3|-2147483648|0|9"},
+        {IDC_START, IDOK, "in|out|-5|7|0|9"},
+        {IDC_SLIDE, IDOK, "in|out|-5|7|12|9"},
+        {0, IDCANCEL, "||3|-2147483648|0|9"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.fields);
         CCipherDlg dlg;
         dlg.m_nStep = 3;
         dlg.m_nValue = INT_MIN;
         dlg.m_nSlide = 9;
-        const int result = RunScripts(
-            dlg, {[&](afx_fake::Dialog& window) {
-                // Shown in plain decimal; the focus in the first box.
-                EXPECT_EQ(window.Text(IDC_VALUE), "-2147483648");
-                EXPECT_EQ(window.Focus(), IDC_SOURCE_PATH);
-                window.Type(IDC_SOURCE_PATH, "in");
-                window.Type(IDC_DEST_PATH, "out");
-                window.Type(IDC_STEP, "-5");
-                window.Type(IDC_VALUE, "\u3000＋７ ");
-                window.Type(IDC_START, "0012");
-                window.Type(IDC_SLIDE, "-2147483648");
-                if (row.badBox != 0) {
-                    window.Type(row.badBox, "12a");
-                }
-                window.Click(row.button);
-                EXPECT_EQ(window.Ended(), row.badBox == 0);
-                EXPECT_EQ(afx_fake::TakeMessages(),
-                          row.badBox == 0 ? Texts{} : Texts{kApp + "整数を入力してください。"});
-                if (row.badBox != 0) {
-                    EXPECT_EQ(window.Focus(), row.badBox);
-                }
-            }});
-        EXPECT_EQ(result, row.result);
+        const int result = RunModal(dlg, [&](afx_fake::Dialog& window) {
+            // Shown in plain decimal; the focus in the first box.
+            EXPECT_EQ(window.Text(IDC_VALUE), "-2147483648");
+            EXPECT_EQ(window.Focus(), IDC_SOURCE_PATH);
+            window.Type(IDC_SOURCE_PATH, "in");
+            window.Type(IDC_DEST_PATH, "out");
+            window.Type(IDC_STEP, "-5");
+            window.Type(IDC_VALUE, "\u3000＋７ ");
+            window.Type(IDC_START, "0012");
+            window.Type(IDC_SLIDE, "-2147483648");
+            if (row.badBox != 0) {
+                window.Type(row.badBox, "12a");
+            }
+            window.Click(row.button);
+            EXPECT_EQ(window.Ended(), row.badBox == 0);
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.badBox == 0 ? Texts{} : Texts{kApp + "整数を入力してください。"});
+            EXPECT_EQ(window.Focus(), row.badBox == 0 ? IDC_SOURCE_PATH : row.badBox);
+        });
+        EXPECT_EQ(result, row.badBox == 0 ? row.button : IDCANCEL);
         EXPECT_EQ(FieldsOf(dlg), row.fields);
     }
 }
 
-TEST_F(cipher_dlg, choosers_take_the_chosen_path_after_a_probe_or_clear_the_field_on_cancel) {
+TEST_F(cipher_dlg, choosers_take_the_path_after_a_probe_and_a_cancel_clears_the_field) {
     const std::string missing = dir_.File("missing.bin"), busy = dir_.File("busy.bin");
+    const std::string existing = dir_.File("existing.bin"), link = dir_.File("link.bin");
+    std::filesystem::create_hard_link(Utf8Path(source_), Utf8Path(link));
     WriteBytes(busy, {1, 2, 3});
     File writer = File::OpenForWriting(busy);
     writer.LockExclusively();
     const struct {
-        int button, box;
+        int button;
         std::optional<std::string> choice;
-        std::string shown, message;  // a failed probe ends the command before the redisplay
+        std::string shown;  // a failed probe ends the command before the redisplay
+        Bytes chosenAfter;  // what the chosen file holds afterwards
+        std::string message = "";
     } rows[] = {
-        {IDC_CHOOSE_SOURCE, IDC_SOURCE_PATH, source_, source_, ""},
-        {IDC_CHOOSE_SOURCE, IDC_SOURCE_PATH, std::nullopt, "", ""},
-        {IDC_CHOOSE_DEST, IDC_DEST_PATH, std::nullopt, "", ""},
-        {IDC_CHOOSE_SOURCE, IDC_SOURCE_PATH, missing, "typed",
-         "ファイル「" + missing +
-             "」を開けませんでした。\nファイルまたはフォルダーが見つかりません。"},
-        {IDC_CHOOSE_DEST, IDC_DEST_PATH, busy, "typed",
+        {IDC_CHOOSE_SOURCE, source_, source_, content_},
+        {IDC_CHOOSE_SOURCE, std::nullopt, "", {}},
+        {IDC_CHOOSE_SOURCE, missing, "typed", {}, NotFound(missing)},
+        // The destination is created or emptied at once, unless it is the source.
+        {IDC_CHOOSE_DEST, existing, existing, {}},
+        {IDC_CHOOSE_DEST, dir_.File("new.bin"), dir_.File("new.bin"), {}},
+        {IDC_CHOOSE_DEST, source_, source_, content_},
+        {IDC_CHOOSE_DEST, link, link, content_},
+        {IDC_CHOOSE_DEST,
+         busy,
+         "typed",
+         {1, 2, 3},
          "ファイル「" + busy + "」は、別の変換が書き込み中です。"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.choice.value_or("cancel"));
+        WriteBytes(existing, {1, 2, 3});
         CCipherDlg dlg;
+        dlg.m_strSource = source_;
         dlg.m_nStep = 3;
         afx_fake::QueueChoice(row.choice);
-        RunScripts(dlg, {[&](afx_fake::Dialog& window) {
-                       window.Type(row.box, "typed");
-                       window.Type(IDC_STEP, "x");
-                       window.Click(row.button);
-                       EXPECT_EQ(window.Text(row.box), row.shown);
-                       EXPECT_EQ(afx_fake::TakeMessages(),
-                                 row.message.empty() ? Texts{} : Texts{kApp + row.message});
-                       // A redisplay shows the stored numbers in place of typed ones, bad or not.
-                       EXPECT_EQ(window.Text(IDC_STEP), row.message.empty() ? "3" : "x");
-                   }});
+        const int box = row.button == IDC_CHOOSE_SOURCE ? IDC_SOURCE_PATH : IDC_DEST_PATH;
+        RunModal(dlg, [&](afx_fake::Dialog& window) {
+            window.Type(box, "typed");
+            window.Type(IDC_STEP, "x");
+            window.Click(row.button);
+            EXPECT_EQ(window.Text(box), row.shown);
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.message.empty() ? Texts{} : Texts{kApp + row.message});
+            // A redisplay shows the stored numbers in place of typed ones, bad or not.
+            EXPECT_EQ(window.Text(IDC_STEP), row.message.empty() ? "3" : "x");
+        });
+        if (row.choice && row.choice != missing) {
+            EXPECT_EQ(ReadBytes(*row.choice), row.chosenAfter);
+        }
     }
-    EXPECT_EQ(ReadBytes(busy), (Bytes{1, 2, 3}));
 }
 
-TEST_F(cipher_dlg, destination_chosen_is_emptied_and_run_into_unless_it_is_the_source) {
-    WriteBytes(dir_.File("existing.bin"), {1, 2, 3});
-    std::filesystem::create_hard_link(Utf8Path(source_), Utf8Path(dir_.File("hard-link")));
-    const std::string running = Text(IDS_RUNNING_CAPTION), wait = Text(IDS_WAIT_CAPTION),
-                      elsewhere = Text(IDS_WAIT_ELSEWHERE_CAPTION),
-                      own = TemplateCaption(IDD_CIPHER_DIALOG);
-    const Bytes expected = ReferenceConvert(content_, {2, 77, 3, 0, true});
-    const std::pair<std::string, bool> rows[] = {
-        {dir_.File("existing.bin"), false},
-        {dir_.File("new.bin"), false},
-        {source_, true},
-        {dir_.File("hard-link"), true},
+TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lacking_two_files) {
+    const std::string out = dir_.File("out.bin"), link = dir_.File("link.bin");
+    const std::string missing = dir_.File("missing.bin");
+    std::filesystem::create_hard_link(Utf8Path(source_), Utf8Path(link));
+    const std::string own = Caption(IDD_CIPHER_DIALOG),
+                      running = AfxFormatString(IDS_RUNNING_CAPTION),
+                      wait = AfxFormatString(IDS_WAIT_CAPTION),
+                      elsewhere = AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION);
+    const Bytes old{9, 9}, converted = ReferenceConvert(content_, {2, 77, 3, 0, true});
+    const std::string readFailed =
+        "ファイル「/proc/self/mem」を読み込めませんでした。\n入出力エラーが発生しました。";
+    const struct {
+        const char* name;
+        std::string source, dest;  // the fields; the boxes hold the two files' paths
+        const char* value;         // typed into its box
+        Bytes outAfter;
+        Texts captions = {};  // after the dialog's own
+        std::string message = "";
+    } rows[] = {
+        {"converts", source_, out, "+77", converted, {running, wait, elsewhere, own}},
+        // Texts are compared before anything else; one file under two names is found on the
+        // open files, once the numbers have been checked; the source is opened first.
+        {"no paths", "", "", "77", old},
+        {"no destination", source_, "", "77", old},
+        {"no source", "", out, "77", old},
+        {"equal texts", source_, source_, "77", old},
+        {"a link to the source", source_, link, "77", old},
+        {"a box without a number", source_, out, "x", old, {}, "整数を入力してください。"},
+        {"missing source", missing, out, "77", old, {}, NotFound(missing)},
+#ifdef __linux__
+        // A read that fails is reported after the caption and leaves the destination empty:
+        // reading a process's own memory at address 0 fails.
+        {"failed read", "/proc/self/mem", out, "77", {}, {running, wait, own}, readFailed},
+#endif
     };
-    for (const auto& [dest, isSource] : rows) {
-        SCOPED_TRACE(dest);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes(out, old);
         CCipherDlg dlg;
-        afx_fake::QueueChoice(source_);
-        afx_fake::QueueChoice(dest);
-        RunScripts(dlg, {[&](afx_fake::Dialog& window) {
-                       window.Click(IDC_CHOOSE_SOURCE);
-                       window.Click(IDC_CHOOSE_DEST);
-                       EXPECT_EQ(ReadBytes(dest), isSource ? content_ : Bytes{});
-                       window.Type(IDC_VALUE, "+77");
-                       window.Type(IDC_STEP, "2");
-                       window.Type(IDC_START, " 3");
-                       window.Click(IDC_RANDOMIZE);
-                       window.Click(IDC_RUN);
-                       // A run that did nothing read nothing back.
-                       EXPECT_EQ(window.Text(IDC_VALUE), isSource ? "+77" : "77");
-                       EXPECT_EQ(
-                           window.Captions(),
-                           (isSource ? Texts{own} : Texts{own, running, wait, elsewhere, own}));
-                   }});
-        EXPECT_EQ(ReadBytes(dest), isSource ? content_ : expected);
+        dlg.m_strSource = row.source;
+        dlg.m_strDest = row.dest;
+        RunModal(dlg, [&](afx_fake::Dialog& window) {
+            window.Type(IDC_SOURCE_PATH, source_);
+            window.Type(IDC_DEST_PATH, out);
+            window.Type(IDC_VALUE, row.value);
+            window.Type(IDC_STEP, "2");
+            window.Type(IDC_START, " 3");
+            window.Click(IDC_RANDOMIZE);
+            window.Click(IDC_RUN);
+            Texts captions{own};
+            captions.insert(captions.end(), row.captions.begin(), row.captions.end());
+            EXPECT_EQ(window.Captions(), captions);
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.message.empty() ? Texts{} : Texts{kApp + row.message});
+            // The boxes show the numbers as read back, in plain decimal; a run that returned
+            // before opening both files read nothing back.
+            EXPECT_EQ(window.Text(IDC_VALUE), row.captions.empty() ? row.value : "77");
+        });
+        EXPECT_EQ(ReadBytes(out), row.outAfter);
         EXPECT_EQ(ReadBytes(source_), content_);
-        EXPECT_EQ(afx_fake::TakeMessages(), Texts{});
     }
 }
+
+#ifndef _WIN32
+TEST_F(cipher_dlg, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
+    // The source, a named pipe, arrives in three parts, each after a pause longer than a turn.
+    const std::string in = dir_.File("in");
+    ASSERT_EQ(::mkfifo(in.c_str(), 0600), 0);
+    std::thread writer([&in] {
+        std::ofstream out(in, std::ios::binary);
+        for (const auto pause :
+             {0 * kCaptionInterval, 2 * kCaptionInterval, 2 * kCaptionInterval}) {
+            std::this_thread::sleep_for(pause);
+            out << std::string(1000, 'x') << std::flush;
+        }
+    });
+    CCipherDlg dlg;
+    dlg.m_strSource = in;
+    dlg.m_strDest = dir_.File("out");
+    RunModal(dlg, [&](afx_fake::Dialog& window) {
+        window.Click(IDC_RUN);
+        const std::string own = Caption(IDD_CIPHER_DIALOG),
+                          wait = AfxFormatString(IDS_WAIT_CAPTION);
+        EXPECT_EQ(window.Captions(),
+                  (Texts{own, AfxFormatString(IDS_RUNNING_CAPTION), wait,
+                         AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION), wait, own}));
+    });
+    writer.join();
+}
+#endif
 
 TEST_F(cipher_dlg, window_menu_opens_the_about_box_and_its_close_item_cancels) {
     CCipherDlg dlg;
-    const int result =
-        RunScripts(dlg, {[&](afx_fake::Dialog& window) {
-                             EXPECT_EQ(window.WindowMenu(), (Texts{"-", Text(IDS_ABOUTBOX)}));
-                             // The system may set the low four bits of the id it sends.
-                             window.SysCommand(IDM_ABOUTBOX | 0x3);
-                             EXPECT_FALSE(window.Ended());
-                             // The window menu's other items get the framework's processing.
-                             window.SysCommand(SC_CLOSE);
-                             EXPECT_TRUE(window.Ended());
-                         },
-                         [](afx_fake::Dialog& about) {
-                             EXPECT_EQ(about.Caption(), TemplateCaption(IDD_ABOUTBOX));
-                             about.Click(IDOK);
-                             EXPECT_TRUE(about.Ended());
-                         }});
-    EXPECT_EQ(result, IDCANCEL);
+    const auto main = [](afx_fake::Dialog& window) {
+        EXPECT_EQ(window.WindowMenu(), (Texts{"-", AfxFormatString(IDS_ABOUTBOX)}));
+        // The system may set the low four bits of the id it sends.
+        window.SysCommand(IDM_ABOUTBOX | 0x3);
+        EXPECT_FALSE(window.Ended());
+        window.SysCommand(SC_CLOSE);
+        EXPECT_TRUE(window.Ended());
+    };
+    const auto about = [](afx_fake::Dialog& box) {
+        EXPECT_EQ(box.Caption(), Caption(IDD_ABOUTBOX));
+        box.Click(IDOK);
+        EXPECT_TRUE(box.Ended());
+    };
+    EXPECT_EQ(RunModal(dlg, main, about), IDCANCEL);
 }
 
 }  // namespace
