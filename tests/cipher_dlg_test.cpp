@@ -173,6 +173,7 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
                       running = AfxFormatString(IDS_RUNNING_CAPTION),
                       wait = AfxFormatString(IDS_WAIT_CAPTION),
                       elsewhere = AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION);
+    const std::string boxes(afx_fake::kBoxes);
     const Bytes old{9, 9}, converted = ReferenceConvert(content_, {2, 77, 3, 0, true});
     const std::string readFailed =
         "ファイル「/proc/self/mem」を読み込めませんでした。\n入出力エラーが発生しました。";
@@ -181,23 +182,24 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         std::string source, dest;  // the fields; the boxes hold the two files' paths
         const char* value;         // typed into its box
         Bytes outAfter;
-        Texts captions = {};  // after the dialog's own
+        Texts shown = {};  // after the dialog's caption and the boxes filled at the start
         std::string message = "";
     } rows[] = {
-        {"converts", source_, out, "+77", converted, {running, wait, elsewhere, own}},
-        // Texts are compared before anything else; one file under two names is found on the
-        // open files, once the numbers have been checked; the source is opened first.
-        {"no paths", "", "", "77", old},
-        {"no destination", source_, "", "77", old},
-        {"no source", "", out, "77", old},
-        {"equal texts", source_, source_, "77", old},
+        {"converts", source_, out, "+77", converted, {running, boxes, wait, elsewhere, own}},
+        // Texts are compared before anything else, even a box without a number; one file under
+        // two names is found on the open files, once the numbers have been checked; the source
+        // is opened first.
+        {"no paths", "", "", "x", old},
+        {"no destination", source_, "", "x", old},
+        {"no source", "", out, "x", old},
+        {"equal texts", source_, source_, "x", old},
         {"a link to the source", source_, link, "77", old},
         {"a box without a number", source_, out, "x", old, {}, "整数を入力してください。"},
         {"missing source", missing, out, "77", old, {}, NotFound(missing)},
 #ifdef __linux__
         // A read that fails is reported after the caption and leaves the destination empty:
         // reading a process's own memory at address 0 fails.
-        {"failed read", "/proc/self/mem", out, "77", {}, {running, wait, own}, readFailed},
+        {"failed read", "/proc/self/mem", out, "77", {}, {running, boxes, wait, own}, readFailed},
 #endif
     };
     for (const auto& row : rows) {
@@ -214,14 +216,15 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
             window.Type(IDC_START, " 3");
             window.Click(IDC_RANDOMIZE);
             window.Click(IDC_RUN);
-            Texts captions{own};
-            captions.insert(captions.end(), row.captions.begin(), row.captions.end());
-            EXPECT_EQ(window.Captions(), captions);
+            // The captions, and the redisplay of the numbers read back.
+            Texts shown{own, boxes};
+            shown.insert(shown.end(), row.shown.begin(), row.shown.end());
+            EXPECT_EQ(window.Shown(), shown);
             EXPECT_EQ(afx_fake::TakeMessages(),
                       row.message.empty() ? Texts{} : Texts{kApp + row.message});
             // The boxes show the numbers as read back, in plain decimal; a run that returned
             // before opening both files read nothing back.
-            EXPECT_EQ(window.Text(IDC_VALUE), row.captions.empty() ? row.value : "77");
+            EXPECT_EQ(window.Text(IDC_VALUE), row.shown.empty() ? row.value : "77");
         });
         EXPECT_EQ(ReadBytes(out), row.outAfter);
         EXPECT_EQ(ReadBytes(source_), content_);
@@ -248,8 +251,9 @@ TEST_F(cipher_dlg, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
         window.Click(IDC_RUN);
         const std::string own = Caption(IDD_CIPHER_DIALOG),
                           wait = AfxFormatString(IDS_WAIT_CAPTION);
-        EXPECT_EQ(window.Captions(),
-                  (Texts{own, AfxFormatString(IDS_RUNNING_CAPTION), wait,
+        const std::string boxes(afx_fake::kBoxes);
+        EXPECT_EQ(window.Shown(),
+                  (Texts{own, boxes, AfxFormatString(IDS_RUNNING_CAPTION), boxes, wait,
                          AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION), wait, own}));
     });
     writer.join();
