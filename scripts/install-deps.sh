@@ -4,7 +4,8 @@
 # ci: what the tests need, the Debian package's tools, and clang with its libFuzzer and sanitizer
 # runtimes for scripts/fuzz.sh.
 # windows: the MinGW-w64 cross compilers for x86_64 and i686, Wine for both (the 32-bit half needs
-# Debian's i386 architecture), GoogleTest's sources to cross-build, and Xvfb for window tests;
+# Debian's i386 architecture), GoogleTest's sources to cross-build (and built for the
+# command line's tests, run from Linux), and Xvfb for window tests;
 # Wine's fonts and the Japanese locale's sources for those, icotool for the program's icon, and
 # NSIS and unzip for the packages.
 # web: Emscripten for the page's conversion core, Node to test that core, Chromium and Python's
@@ -23,7 +24,7 @@ case "$level" in
     bench) packages+=(libbenchmark-dev time) ;;
     docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
     windows)
-        packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
+        packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest libgtest-dev
                    wine wine64 wine32:i386 xvfb xauth
                    fonts-wine locales icoutils nsis unzip)
         foreign_arch=i386 ;;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows programs with MinGW-w64, runs every Windows test under Wine on a virtual X
-# display, and builds and checks the packages.
+# display, the command line's table of tests/cli_test.cpp (built for Linux) against the Windows
+# program, and builds and checks the packages.
 # Usage: scripts/test-windows.sh [--build-only-where-wine-cannot-run] [PRESET]...
 #        (default presets: windows windows-x86)
-# Installs what is missing (scripts/install-deps.sh windows), builds the Linux command line the
-# tests exchange files with, and keeps Wine's prefix in build/wine. Fails if any preset fails,
+# Installs what is missing (scripts/install-deps.sh windows), builds the Linux cli_test in
+# build/linux-cli, and keeps Wine's prefix in build/wine. Fails if any preset fails,
 # including an architecture whose programs Wine cannot start on this machine (32-bit ones where
 # the kernel runs no 32-bit programs). With --build-only-where-wine-cannot-run, such a preset is
 # still built and packaged, its tests are reported as not run, and that alone does not fail.
@@ -28,11 +29,11 @@ if [ -z "${POMURU_TEST_DISPLAY:-}" ]; then
     POMURU_TEST_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${arguments[@]}"
 fi
 
-echo "== Linux command line ($SECONDS s) =="
+echo "== The command line's tests, for Linux ($SECONDS s) =="
 linux_dir=build/linux-cli
-cmake -S . -B "$linux_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMURU_BUILD_TESTS=OFF \
+cmake -S . -B "$linux_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMURU_BUILD_TESTS=ON \
     -DPOMURU_BUILD_GUI=OFF >/dev/null
-cmake --build "$linux_dir" -j"$jobs" --target pomuru-cipher-cli >/dev/null
+cmake --build "$linux_dir" -j"$jobs" --target cli_test >/dev/null
 
 export WINEPREFIX=$PWD/build/wine WINEDEBUG=-all
 # Wine's server is started by the first program (cmake/wine-run.sh) and ended here.
@@ -60,10 +61,14 @@ for preset in "${presets[@]}"; do
         not_run+=("$preset")
         continue
     fi
-    cmake --preset "$preset" -DPOMURU_BUILD_TESTS=ON \
-        -DPOMURU_LINUX_CLI="$PWD/$linux_dir/cli/pomuru-cipher-cli" >/dev/null
+    cmake --preset "$preset" -DPOMURU_BUILD_TESTS=ON >/dev/null
     cmake --build --preset "$preset" -j"$jobs"
     ctest --preset "$preset" -j"$jobs" || failed+=("$preset")
+    echo "== $preset command line, the rows that hold on Windows ($SECONDS s) =="
+    POMURU_TEST_CLI=$(printf '%q ' "$PWD/cmake/wine-run.sh" "$arch" \
+        "$PWD/build/$preset/cli/pomuru-cipher-cli.exe") \
+        POMURU_TEST_CLI_PLATFORM=windows "$linux_dir/tests/cli_test" ||
+        failed+=("$preset command line")
     echo "== $preset packages ($SECONDS s) =="
     scripts/check-windows-packages.sh "build/$preset" "$arch" || failed+=("$preset packages")
 done

@@ -1,171 +1,281 @@
-// The main dialog driven with simulated keys and clicks: start state, read-back, OK and Cancel,
-// the layout from the template, and the window menu with the About box.
+// The main dialog on the framework's fake window system, as every platform runs it: the data
+// exchange, OK and Cancel, the choosers, the run behind its button with the captions it shows,
+// and the window menu.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QScreen>
-#include <QTest>
-#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
 
-#include "framework/scoped_value.h"
+#include "base/file.h"
+#include "dialog/cipher_dlg.h"
+#include "framework/fake/fake_backend.h"
+#include "framework/resource_module.h"
 #include "framework/win_app.h"
-#include "modal_driver.h"
-#include "res/cipher_resources.h"
 #include "res/resource.h"
+#include "test_support.h"
 
 namespace pomuru::test {
 namespace {
 
-using cipher_dialog = DialogTest;
-using window_menu = DialogTest;
+using Script = std::function<void(afx_fake::Dialog&)>;
+using Texts = std::vector<std::string>;
 
-TEST_F(cipher_dialog,
-       enter_reads_every_box_back_and_closes_unless_one_holds_no_integer_esc_reads_none) {
+// The caption of the framework's message boxes: the application's name, here the executable's.
+const std::string kApp = "fake: ";
+
+std::string Caption(unsigned dialog) {
+    return std::string(AfxGetResourceHandle()->FindDialog(dialog)->caption);
+}
+
+// Runs the dialog with the script; a dialog that opens above it runs `above`, which must
+// happen if given. A dialog its script leaves open is cancelled.
+int RunModal(CDialog& dlg, const Script& script, Script above = {}) {
+    int opened = 0;
+    afx_fake::SetScript([&](afx_fake::Dialog& window) {
+        ASSERT_LT(opened, above ? 2 : 1) << "unexpected dialog " << window.Caption();
+        (opened++ == 0 ? script : above)(window);
+    });
+    const int result = dlg.DoModal();
+    afx_fake::SetScript({});
+    EXPECT_EQ(opened, above ? 2 : 1);
+    return result;
+}
+
+std::string NotFound(const std::string& path) {
+    return "ファイル「" + path +
+           "」を開けませんでした。\nファイルまたはフォルダーが見つかりません。";
+}
+
+std::string FieldsOf(const CCipherDlg& dlg) {
+    return dlg.m_strSource + "|" + dlg.m_strDest + "|" + std::to_string(dlg.m_nStep) + "|" +
+           std::to_string(dlg.m_nValue) + "|" + std::to_string(dlg.m_nStart) + "|" +
+           std::to_string(dlg.m_nSlide);
+}
+
+class cipher_dlg : public testing::Test {
+protected:
+    cipher_dlg() { WriteBytes(source_, content_); }
+
+    TempDir dir_;
+    const std::string source_ = dir_.File("source.bin");
+    const Bytes content_ = SampleBytes(3000, 11);
+};
+
+TEST_F(cipher_dlg, ok_reads_the_boxes_back_up_to_the_first_without_an_integer_cancel_reads_none) {
     const struct {
-        const char* name;
-        Steps close;
-        int result;
+        int badBox;  // "12a" typed into it, or none
+        int button;
         const char* fields;  // afterwards
     } rows[] = {
-        {"Enter",
-         [](QWidget& window) { QTest::keyClick(Control(window, IDC_SLIDE), Qt::Key_Return); }, IDOK,
-         "in.bin|out.bin|-5|7|12|-2147483648"},
+        {0, IDOK, "in|out|-5|7|12|-2147483648"},
         // The fields before the bad box take their boxes' values; it and those after do not.
-        {"Enter with no integer in a box",
-         [](QWidget& window) {
-             TypeInto(window, IDC_VALUE, "2147483648");
-             EXPECT_EQ(
-                 MessagesShownWhile(
-                     &window, [&] { QTest::keyClick(Control(window, IDC_SLIDE), Qt::Key_Return); }),
-                 QStringList{"dialog_test, exclamation: 整数を入力してください。"});
-             // The dialog is active again once the window system has seen the message box go.
-             ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-             auto* value = Control<QLineEdit>(window, IDC_VALUE);
-             EXPECT_EQ(QApplication::focusWidget(), value);
-             EXPECT_EQ(value->selectedText(), value->text());
-             QTest::keyClick(&window, Qt::Key_Escape);
-         },
-         IDCANCEL, "in.bin|out.bin|-5|0|0|0"},
-        {"Esc", [](QWidget& window) { QTest::keyClick(&window, Qt::Key_Escape); }, IDCANCEL,
-         "||0|0|0|0"},
-        {"window menu, Alt+C",
-         [](QWidget& window) {
-             const auto menu = WindowAnswerer::Above<QMenu>(&window, [](QWidget& popup) {
-                 QTest::keyClick(&popup, Qt::Key_C, Qt::AltModifier);
-             });
-             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Menu);
-         },
-         IDCANCEL, "||0|0|0|0"},
+        {IDC_STEP, IDOK, "in|out|3|-2147483648|0|9"},
+        {IDC_START, IDOK, "in|out|-5|7|0|9"},
+        {IDC_SLIDE, IDOK, "in|out|-5|7|12|9"},
+        {0, IDCANCEL, "||3|-2147483648|0|9"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.fields);
         CCipherDlg dlg;
-        const int result = RunModal(dlg, [&](QWidget& window) {
-            TypeInto(window, IDC_SOURCE_PATH, "in.bin");
-            TypeInto(window, IDC_DEST_PATH, "out.bin");
-            TypeInto(window, IDC_STEP, "-5");
-            TypeInto(window, IDC_VALUE, " +7 ");
-            TypeInto(window, IDC_START, "0012");
-            TypeInto(window, IDC_SLIDE, "-2147483648");
-            row.close(window);
-            EXPECT_FALSE(window.isVisible());
+        dlg.m_nStep = 3;
+        dlg.m_nValue = INT_MIN;
+        dlg.m_nSlide = 9;
+        const int result = RunModal(dlg, [&](afx_fake::Dialog& window) {
+            // Shown in plain decimal; the focus in the first box.
+            EXPECT_EQ(window.Text(IDC_VALUE), "-2147483648");
+            EXPECT_EQ(window.Focus(), IDC_SOURCE_PATH);
+            window.Type(IDC_SOURCE_PATH, "in");
+            window.Type(IDC_DEST_PATH, "out");
+            window.Type(IDC_STEP, "-5");
+            window.Type(IDC_VALUE, "\u3000＋７ ");
+            window.Type(IDC_START, "0012");
+            window.Type(IDC_SLIDE, "-2147483648");
+            if (row.badBox != 0) {
+                window.Type(row.badBox, "12a");
+            }
+            window.Click(row.button);
+            EXPECT_EQ(window.Ended(), row.badBox == 0);
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.badBox == 0 ? Texts{} : Texts{kApp + "整数を入力してください。"});
+            EXPECT_EQ(window.Focus(), row.badBox == 0 ? IDC_SOURCE_PATH : row.badBox);
         });
-        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(result, row.badBox == 0 ? row.button : IDCANCEL);
         EXPECT_EQ(FieldsOf(dlg), row.fields);
     }
 }
 
-TEST_F(cipher_dialog, opens_centred_in_the_template_layout_with_empty_paths_and_zeros) {
-    RunModal(dlg_, [](QWidget& window) {
-        EXPECT_EQ(window.windowTitle().toStdString(),
-                  std::string(CipherResources().FindDialog(IDD_CIPHER_DIALOG)->caption));
-        const QPoint offset =
-            window.frameGeometry().center() - window.screen()->availableGeometry().center();
-        EXPECT_LE(offset.manhattanLength(), 2) << "not centred on the screen";
-        EXPECT_FALSE(Control<QCheckBox>(window, IDC_RANDOMIZE)->isChecked());
-        // The focus starts in the source box and Tab goes round the controls.
-        for (const int id :
-             {IDC_SOURCE_PATH, IDC_RUN, IDC_CHOOSE_SOURCE, IDC_DEST_PATH, IDC_CHOOSE_DEST,
-              IDC_VALUE, IDC_STEP, IDC_START, IDC_SLIDE, IDC_RANDOMIZE, IDC_SOURCE_PATH}) {
-            QWidget* focused = QApplication::focusWidget();
-            ASSERT_EQ(focused, Control(window, id)) << "control " << id;
-            if (auto* edit = qobject_cast<QLineEdit*>(focused)) {
-                EXPECT_EQ(edit->text(), id == IDC_SOURCE_PATH || id == IDC_DEST_PATH ? "" : "0");
-            }
-            QTest::keyClick(focused, Qt::Key_Tab);
+TEST_F(cipher_dlg, choosers_take_the_path_after_a_probe_and_a_cancel_clears_the_field) {
+    const std::string missing = dir_.File("missing.bin"), busy = dir_.File("busy.bin");
+    const std::string existing = dir_.File("existing.bin"), link = dir_.File("link.bin");
+    std::filesystem::create_hard_link(Utf8Path(source_), Utf8Path(link));
+    WriteBytes(busy, {1, 2, 3});
+    File writer = File::OpenForWriting(busy);
+    writer.LockExclusively();
+    const struct {
+        int button;
+        std::optional<std::string> choice;
+        std::string shown;  // a failed probe ends the command before the redisplay
+        Bytes chosenAfter;  // what the chosen file holds afterwards
+        std::string message = "";
+    } rows[] = {
+        {IDC_CHOOSE_SOURCE, source_, source_, content_},
+        {IDC_CHOOSE_SOURCE, std::nullopt, "", {}},
+        {IDC_CHOOSE_SOURCE, missing, "typed", {}, NotFound(missing)},
+        // The destination is created or emptied at once, unless it is the source.
+        {IDC_CHOOSE_DEST, existing, existing, {}},
+        {IDC_CHOOSE_DEST, dir_.File("new.bin"), dir_.File("new.bin"), {}},
+        {IDC_CHOOSE_DEST, source_, source_, content_},
+        {IDC_CHOOSE_DEST, link, link, content_},
+        {IDC_CHOOSE_DEST,
+         busy,
+         "typed",
+         {1, 2, 3},
+         "ファイル「" + busy + "」は、別の変換が書き込み中です。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.choice.value_or("cancel"));
+        WriteBytes(existing, {1, 2, 3});
+        CCipherDlg dlg;
+        dlg.m_strSource = source_;
+        dlg.m_nStep = 3;
+        afx_fake::QueueChoice(row.choice);
+        const int box = row.button == IDC_CHOOSE_SOURCE ? IDC_SOURCE_PATH : IDC_DEST_PATH;
+        RunModal(dlg, [&](afx_fake::Dialog& window) {
+            window.Type(box, "typed");
+            window.Type(IDC_STEP, "x");
+            window.Click(row.button);
+            EXPECT_EQ(window.Text(box), row.shown);
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.message.empty() ? Texts{} : Texts{kApp + row.message});
+            // A redisplay shows the stored numbers in place of typed ones, bad or not.
+            EXPECT_EQ(window.Text(IDC_STEP), row.message.empty() ? "3" : "x");
+        });
+        if (row.choice && row.choice != missing) {
+            EXPECT_EQ(ReadBytes(*row.choice), row.chosenAfter);
         }
-        const QRect source = Control(window, IDC_SOURCE_PATH)->geometry();
-        const QRect run = Control(window, IDC_RUN)->geometry();
-        EXPECT_EQ(Control(window, IDC_VALUE)->size(), Control(window, IDC_SLIDE)->size());
-        // Widths and heights in the template's proportions (145 : 50 : 251, 16 : 14 : 79).
-        EXPECT_NEAR(double(source.width()) / run.width(), 145.0 / 50, 0.05);
-        EXPECT_NEAR(double(window.width()) / source.width(), 251.0 / 145, 0.03);
-        EXPECT_NEAR(double(source.height()) / run.height(), 16.0 / 14, 0.08);
-        EXPECT_NEAR(double(window.height()) / run.height(), 79.0 / 14, 0.2);
-        // Positions too, across and down (x 160 of 251, y 59 of 79).
-        EXPECT_NEAR(double(Control(window, IDC_CHOOSE_SOURCE)->x()) / window.width(), 160.0 / 251,
-                    0.02);
-        EXPECT_NEAR(double(run.y()) / window.height(), 59.0 / 79, 0.03);
-        // 251 x 79 dialog units are 377 x 119 pixels at 96 dpi in the template's own face; the
-        // stand-in face may widen the dialog a little, but a taller line makes it look swollen.
-        EXPECT_NEAR(window.width(), 377, 377 * 0.2);
-        EXPECT_NEAR(window.height(), 119, 119 * 0.1) << "IPAPGothic missing?";
-
-        // The labels over the number boxes, left to right: whole, and half an em apart, where
-        // the characters of one word stand a pixel or two apart.
-        const QList<QLabel*> labels = window.findChildren<QLabel*>();
-        int lastTextRight = 0;
-        for (const QString text : {"数値", "ステップ", "開始場所", "すべり"}) {
-            SCOPED_TRACE(text.toStdString());
-            const auto label = std::ranges::find(labels, text, &QLabel::text);
-            ASSERT_NE(label, labels.end());
-            const QFontMetrics metrics = (*label)->fontMetrics();
-            EXPECT_GE((*label)->x() - lastTextRight, (*label)->fontInfo().pixelSize() / 2);
-            lastTextRight = (*label)->x() + metrics.horizontalAdvance(text);
-            EXPECT_LE(lastTextRight, (*label)->geometry().right() + 1) << "cut at the right";
-            EXPECT_GE((*label)->height(), metrics.height()) << "descenders cut";
-        }
-    });
+    }
 }
 
-TEST_F(window_menu, about_entry_or_command_opens_the_about_box_which_closes_back_to_the_dialog) {
-    // The main window, which the About box is centred over.
-    const ScopedValue main(AfxGetApp()->m_pMainWnd, &dlg_);
-    RunModal(dlg_, [&](QWidget& window) {
-        int opened = 0;
-        const auto aboutBoxes =
-            WindowAnswerer::Above<afx_qt::DialogWindow>(&window, [&](QWidget& box) {
-                ++opened;
-                const QPoint offset = box.geometry().center() - window.geometry().center();
-                EXPECT_LE(offset.manhattanLength(), 2) << "not centred over the main dialog";
-                for (const QWidget* control :
-                     box.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                    EXPECT_TRUE(box.rect().contains(control->geometry())) << "outside the box";
-                }
-                ClickOn(box, IDOK);
-            });
-        QStringList items;
-        {
-            const auto menu = WindowAnswerer::Above<QMenu>(&window, [&](QWidget& popup) {
-                for (const QAction* action : popup.actions()) {
-                    items << action->text();
-                }
-                QTest::keyClick(&popup, Qt::Key_A, Qt::AltModifier);
-            });
-            // A right click where no control lies.
-            QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
-                              {window.width() - 3, window.height() - 3});
+TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lacking_two_files) {
+    const std::string out = dir_.File("out.bin"), link = dir_.File("link.bin");
+    const std::string missing = dir_.File("missing.bin");
+    std::filesystem::create_hard_link(Utf8Path(source_), Utf8Path(link));
+    const std::string own = Caption(IDD_CIPHER_DIALOG),
+                      running = AfxFormatString(IDS_RUNNING_CAPTION),
+                      wait = AfxFormatString(IDS_WAIT_CAPTION),
+                      elsewhere = AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION);
+    const std::string boxes(afx_fake::kBoxes);
+    const Bytes old{9, 9}, converted = ReferenceConvert(content_, {2, 77, 3, 0, true});
+    const std::string readFailed =
+        "ファイル「/proc/self/mem」を読み込めませんでした。\n入出力エラーが発生しました。";
+    const struct {
+        const char* name;
+        std::string source, dest;  // the fields; the boxes hold the two files' paths
+        const char* value;         // typed into its box
+        Bytes outAfter;
+        Texts shown = {};  // after the dialog's caption and the boxes filled at the start
+        std::string message = "";
+    } rows[] = {
+        {"converts", source_, out, "+77", converted, {running, boxes, wait, elsewhere, own}},
+        // Texts are compared before anything else, even a box without a number; one file under
+        // two names is found on the open files, once the numbers have been checked; the source
+        // is opened first.
+        {"no paths", "", "", "x", old},
+        {"no destination", source_, "", "x", old},
+        {"no source", "", out, "x", old},
+        {"equal texts", source_, source_, "x", old},
+        {"a link to the source", source_, link, "77", old},
+        {"a box without a number", source_, out, "x", old, {}, "整数を入力してください。"},
+        {"missing source", missing, out, "77", old, {}, NotFound(missing)},
+#ifdef __linux__
+        // A read that fails is reported after the caption and leaves the destination empty:
+        // reading a process's own memory at address 0 fails.
+        {"failed read", "/proc/self/mem", out, "77", {}, {running, boxes, wait, own}, readFailed},
+#endif
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes(out, old);
+        CCipherDlg dlg;
+        dlg.m_strSource = row.source;
+        dlg.m_strDest = row.dest;
+        RunModal(dlg, [&](afx_fake::Dialog& window) {
+            window.Type(IDC_SOURCE_PATH, source_);
+            window.Type(IDC_DEST_PATH, out);
+            window.Type(IDC_VALUE, row.value);
+            window.Type(IDC_STEP, "2");
+            window.Type(IDC_START, " 3");
+            window.Click(IDC_RANDOMIZE);
+            window.Click(IDC_RUN);
+            // The captions, and the redisplay of the numbers read back.
+            Texts shown{own, boxes};
+            shown.insert(shown.end(), row.shown.begin(), row.shown.end());
+            EXPECT_EQ(window.Shown(), shown);
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.message.empty() ? Texts{} : Texts{kApp + row.message});
+            // The boxes show the numbers as read back, in plain decimal; a run that returned
+            // before opening both files read nothing back.
+            EXPECT_EQ(window.Text(IDC_VALUE), row.shown.empty() ? row.value : "77");
+        });
+        EXPECT_EQ(ReadBytes(out), row.outAfter);
+        EXPECT_EQ(ReadBytes(source_), content_);
+    }
+}
+
+#ifndef _WIN32
+TEST_F(cipher_dlg, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
+    // The source, a named pipe, arrives in three parts, each after a pause longer than a turn.
+    const std::string in = dir_.File("in");
+    ASSERT_EQ(::mkfifo(in.c_str(), 0600), 0);
+    std::thread writer([&in] {
+        std::ofstream out(in, std::ios::binary);
+        for (const auto pause :
+             {0 * kCaptionInterval, 2 * kCaptionInterval, 2 * kCaptionInterval}) {
+            std::this_thread::sleep_for(pause);
+            out << std::string(1000, 'x') << std::flush;
         }
-        // The program's entry comes last, after a separator.
-        EXPECT_EQ(items, QStringList({QStringLiteral("閉じる(&C)"), QString(),
-                                      QStringLiteral("ぽむるの暗号 のﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
-        // The system may set the low four bits of the id it sends.
-        dlg_.Dispatch(Message::SysCommand, 0, MessageArgs{IDM_ABOUTBOX | 0x3, 0});
-        EXPECT_EQ(opened, 2);
     });
+    CCipherDlg dlg;
+    dlg.m_strSource = in;
+    dlg.m_strDest = dir_.File("out");
+    RunModal(dlg, [&](afx_fake::Dialog& window) {
+        window.Click(IDC_RUN);
+        const std::string own = Caption(IDD_CIPHER_DIALOG),
+                          wait = AfxFormatString(IDS_WAIT_CAPTION);
+        const std::string boxes(afx_fake::kBoxes);
+        EXPECT_EQ(window.Shown(),
+                  (Texts{own, boxes, AfxFormatString(IDS_RUNNING_CAPTION), boxes, wait,
+                         AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION), wait, own}));
+    });
+    writer.join();
+}
+#endif
+
+TEST_F(cipher_dlg, window_menu_opens_the_about_box_and_its_close_item_cancels) {
+    CCipherDlg dlg;
+    const auto main = [](afx_fake::Dialog& window) {
+        EXPECT_EQ(window.WindowMenu(), (Texts{"-", AfxFormatString(IDS_ABOUTBOX)}));
+        // The system may set the low four bits of the id it sends.
+        window.SysCommand(IDM_ABOUTBOX | 0x3);
+        EXPECT_FALSE(window.Ended());
+        window.SysCommand(SC_CLOSE);
+        EXPECT_TRUE(window.Ended());
+    };
+    const auto about = [](afx_fake::Dialog& box) {
+        EXPECT_EQ(box.Caption(), Caption(IDD_ABOUTBOX));
+        box.Click(IDOK);
+        EXPECT_TRUE(box.Ended());
+    };
+    EXPECT_EQ(RunModal(dlg, main, about), IDCANCEL);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Temporary folders, file contents and the reference conversion for the tests.
+// Temporary folders, file contents, the reference conversion and the seed for the tests.
 #include "test_support.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -76,6 +78,17 @@ Bytes ReferenceConvert(Bytes bytes, const CipherParams& params, CipherCursor cur
         }
     }
     return bytes;
+}
+
+std::uint32_t TestSeed() {
+    static const std::uint32_t seed = [] {
+        const char* given = std::getenv("POMURU_TEST_SEED");
+        const std::uint32_t drawn = given != nullptr ? static_cast<std::uint32_t>(std::stoul(given))
+                                                     : std::random_device{}();
+        std::cout << "seed " << drawn << " (POMURU_TEST_SEED=" << drawn << " to replay)\n";
+        return drawn;
+    }();
+    return seed;
 }
 
 }  // namespace pomuru::test

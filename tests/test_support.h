@@ -1,5 +1,5 @@
-// What the tests share: private folders, file contents, and the expected output worked out one
-// read attempt at a time by the plain rule.
+// What the tests share: private folders, file contents, the expected output worked out one
+// read attempt at a time by the plain rule, and the seed of randomised tests.
 #pragma once
 
 #include <cstdint>
@@ -43,5 +43,8 @@ void WriteBytes(const std::string& path, const Bytes& bytes);
 Bytes SampleBytes(std::size_t size, std::uint32_t seed);
 // Converts bytes whose first position follows the given cursor state.
 Bytes ReferenceConvert(Bytes bytes, const CipherParams& params, CipherCursor cursor = {});
+// The seed of a randomised test: POMURU_TEST_SEED's, or else a new one, printed at the first
+// call so that a failure can be replayed.
+std::uint32_t TestSeed();
 
 }  // namespace pomuru::test

@@ -28,7 +28,7 @@ World& TheWorld() {
 class FakeWindow final : public afx_backend::DialogWindow, public Dialog {
 public:
     FakeWindow(const DialogTemplate& dialogTemplate, afx_backend::WindowEvents& events)
-        : events_(events), caption_(dialogTemplate.caption) {
+        : events_(events), caption_(dialogTemplate.caption), shown_{caption_} {
         for (const DialogControl& control : dialogTemplate.controls) {
             texts_[control.id] = std::string(control.text);
             if (control.kind == ControlKind::AutoCheckBox) {
@@ -58,12 +58,20 @@ public:
         ended_ = true;
         result_ = result;
     }
-    void SetCaption(std::string_view text) override { caption_ = text; }
+    void SetCaption(std::string_view text) override {
+        caption_ = text;
+        shown_.push_back(caption_);
+    }
     std::string ControlText(int id) const override {
         const auto found = texts_.find(id);
         return found != texts_.end() ? found->second : std::string();
     }
-    void SetControlText(int id, std::string_view text) override { texts_[id] = text; }
+    void SetControlText(int id, std::string_view text) override {
+        texts_[id] = text;
+        if (shown_.back() != kBoxes) {
+            shown_.emplace_back(kBoxes);
+        }
+    }
     bool IsChecked(int id) const override {
         const auto found = checked_.find(id);
         return found != checked_.end() && found->second;
@@ -73,6 +81,7 @@ public:
 
     // What the script does to it.
     std::string Caption() const override { return caption_; }
+    std::vector<std::string> Shown() const override { return shown_; }
     std::string Text(int id) const override { return ControlText(id); }
     void Type(int id, const std::string& text) override { texts_[id] = text; }
     void Click(int id) override {
@@ -96,6 +105,7 @@ public:
 private:
     afx_backend::WindowEvents& events_;
     std::string caption_;
+    std::vector<std::string> shown_;
     std::map<int, std::string> texts_;
     std::map<int, bool> checked_;
     int firstTabStop_ = 0;

@@ -7,14 +7,20 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace afx_fake {
+
+inline constexpr std::string_view kBoxes = "(boxes)";
 
 // An open dialog, as its script sees it; control ids are those of its template.
 class Dialog {
 public:
     virtual std::string Caption() const = 0;
+    // What the program has shown, in order: every caption, its template's first, and kBoxes for
+    // each time it set control texts between two captions.
+    virtual std::vector<std::string> Shown() const = 0;
     virtual std::string Text(int id) const = 0;
     // Types into a box, replacing what it held.
     virtual void Type(int id, const std::string& text) = 0;

@@ -1,18 +1,13 @@
-// The file layer on Windows: bytes as they are, reasons of failures, identity, the lock, 64-bit
-// sizes, pipes. UTF-8 names typed on the command line are checked from Linux, by cli_test.sh.
+// The file layer on Windows where the command line's table (cli_test.cpp), which runs the
+// Windows program too, cannot reach: Windows' own pipes and 64-bit sizes.
 #include <gtest/gtest.h>
 // For a pipe of the system's own; the code under test keeps <windows.h> to itself.
 #include <windows.h>
 
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "base/file.h"
-#include "cipher/conversion_job.h"
 #include "test_support.h"
 
 namespace pomuru {
@@ -21,7 +16,6 @@ namespace {
 using test::Bytes;
 using test::ReadBytes;
 using test::TempDir;
-using test::WriteBytes;
 
 Bytes ReadAll(File& file) {
     Bytes all;
@@ -48,66 +42,6 @@ TEST(win32_file, standard_input_ends_where_a_pipe_is_closed) {
     ::CloseHandle(readEnd);
 }
 
-TEST(win32_file, failures_name_the_file_and_the_reason) {
-    const TempDir dir;
-    std::filesystem::create_directory(dir.File("folder"));
-    const struct {
-        const char* name;
-        bool forWriting;
-        std::string path;
-        int error;
-    } cases[] = {
-        {"missing source", false, dir.File("missing.bin"), ENOENT},
-        {"folder as source", false, dir.File("folder"), EISDIR},
-        {"folder as destination", true, dir.File("folder"), EISDIR},
-        {"missing folder", true, dir.File("none\\out.bin"), ENOENT},
-        {"name Windows forbids", true, dir.File("a|b.bin"), EINVAL},
-        {"no UTF-8", true, dir.File("") + "\xFF.bin", EILSEQ},
-    };
-    for (const auto& c : cases) {
-        try {
-            c.forWriting ? File::OpenForWriting(c.path) : File::OpenForReading(c.path);
-            ADD_FAILURE() << c.name << ": opened";
-        } catch (const FileError& error) {
-            EXPECT_EQ(error.FileName(), c.path) << c.name;
-            EXPECT_EQ(error.SystemError(), c.error) << c.name;
-            const std::string verb = c.forWriting ? "cannot create '" : "cannot open '";
-            // The runtime's own words for the reason: Wine's differ from Windows' in places.
-            EXPECT_EQ(error.what(), verb + Printable(c.path) + "': " + std::strerror(c.error))
-                << c.name;
-        }
-    }
-}
-
-TEST(win32_file, identity_comes_from_the_open_files_not_the_names) {
-    const TempDir dir;
-    // Named in UTF-16, as Windows' own programs name files: read in the ANSI code page, the
-    // name's UTF-8 spelling would be another name.
-    ::CloseHandle(::CreateFileW((test::Utf8Path(dir.File("")) / L"日本語a.bin").c_str(),
-                                GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    WriteBytes(dir.File("b.bin"), {1});
-    std::filesystem::create_hard_link(test::Utf8Path(dir.File("日本語a.bin")),
-                                      test::Utf8Path(dir.File("hard.bin")));
-    const File a = File::OpenForReading(dir.File("日本語a.bin"));
-    const struct {
-        const char* name;
-        std::string path;
-        bool same;
-    } cases[] = {
-        // Windows has no inode numbers: identity from them would make any two files one.
-        {"another file", dir.File("b.bin"), false},
-        {"letter case", dir.File("日本語A.BIN"), true},
-        {"dot segment", dir.File(".\\日本語a.bin"), true},
-        {"forward slash", dir.File("") + "/日本語a.bin", true},
-        {"hard link", dir.File("hard.bin"), true},
-        {"missing file", dir.File("missing.bin"), false},
-        {"its folder", dir.File(""), false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsSameFile(a, c.path), c.same) << c.name;
-    }
-}
-
 TEST(win32_file, sizes_and_cuts_go_past_4_gib_and_keep_the_position) {
     const TempDir dir;
     // Sparse on the Linux file systems under Wine; NTFS allocates the space.
@@ -122,41 +56,6 @@ TEST(win32_file, sizes_and_cuts_go_past_4_gib_and_keep_the_position) {
     out.Write(Bytes{9});
     out.Close();
     EXPECT_EQ(ReadBytes(dir.File("big.bin")), (Bytes{1, 2, 0, 0, 0, 9}));
-}
-
-TEST(win32_file, conversion_keeps_every_byte_and_leaves_a_destination_in_use_alone) {
-    const TempDir dir;
-    // Every byte value, and those that a text mode changes: CR LF, a lone LF, and Ctrl+Z, at
-    // which text-mode reading stops.
-    Bytes source{'\r', '\n', 'a', '\n', 0x1A, 'b'};
-    for (std::uint32_t i = 0; i < 300'000; ++i) {
-        source.push_back(static_cast<std::uint8_t>((i * 2654435761u) >> 24));
-    }
-    WriteBytes(dir.File("in.bin"), source);
-    const CipherParams params{3, -77, 10, 4, true};
-    const Bytes converted = test::ReferenceConvert(source, params);
-    auto job = ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
-                                      File::OpenForWriting(dir.File("out.bin")));
-    ASSERT_TRUE(job.has_value());
-    job->Run(params, nullptr);
-    EXPECT_EQ(ReadBytes(dir.File("out.bin")), converted);
-
-    EXPECT_FALSE(ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
-                                        File::OpenForWriting(dir.File("IN.BIN"))));
-    // Another run writes out.bin: it is neither emptied nor written.
-    File other = File::OpenForWriting(dir.File("out.bin"));
-    other.LockExclusively();
-    try {
-        ConversionJob::Prepare(File::OpenForReading(dir.File("in.bin")),
-                               File::OpenForWriting(dir.File("out.bin")));
-        ADD_FAILURE() << "a destination in use was taken";
-    } catch (const FileError& error) {
-        EXPECT_TRUE(error.IsBusy());
-        EXPECT_EQ(error.what(), "'" + dir.File("out.bin") + "' is being written by another run");
-    }
-    other.Close();
-    EXPECT_EQ(ReadBytes(dir.File("in.bin")), source);
-    EXPECT_EQ(ReadBytes(dir.File("out.bin")), converted);
 }
 
 }  // namespace

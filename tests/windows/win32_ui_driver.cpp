@@ -162,15 +162,6 @@ Window Item(Window dialog, int id) {
     return GetDlgItem(Handle(dialog), id);
 }
 
-bool IsFocusedWithAllSelected(Window edit) {
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageW(Handle(edit), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return GetFocus() == edit && start == 0 &&
-           end == static_cast<DWORD>(GetWindowTextLengthW(Handle(edit)));
-}
-
 std::vector<std::string> ChildTexts(Window dialog) {
     std::vector<std::string> texts;
     for (HWND child = GetWindow(Handle(dialog), GW_CHILD); child != nullptr;

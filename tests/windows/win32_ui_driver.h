@@ -55,7 +55,6 @@ Window ActiveWindow();
 void BringToFront(Window window);
 std::string TextOf(Window window);
 Window Item(Window dialog, int id);
-bool IsFocusedWithAllSelected(Window edit);
 std::vector<std::string> ChildTexts(Window dialog);  // in the template's order
 std::vector<Window> OpenDialogs();                   // this thread's dialogs and message boxes
 bool IsMenuOpen();

@@ -33,8 +33,6 @@ Widget* Control(QWidget& window, int id) {
     return widget;
 }
 
-// The text of an edit box.
-QString TextOf(QWidget& window, int id);
 // A mouse click on a push button or check box.
 void ClickOn(QWidget& window, int id);
 // Replaces an edit box's text by typing: a click into it, Ctrl+A, then the keys.
@@ -73,9 +71,6 @@ private:
 // Runs the action, answering every message box above the window with Enter; returns what each
 // showed: "title, icon: text", the icon "stop" or "exclamation".
 QStringList MessagesShownWhile(const QWidget* under, const std::function<void()>& action);
-
-// The main dialog's fields in one text: "source|dest|step|value|start|slide".
-std::string FieldsOf(const CCipherDlg& dlg);
 
 // The fixture of the GUI tests: a private folder with a source file, and a main dialog.
 class DialogTest : public testing::Test {

@@ -23,11 +23,6 @@ int RunModal(CDialog& dlg, const Steps& steps) {
     return dlg.DoModal();
 }
 
-QString TextOf(QWidget& window, int id) {
-    auto* edit = Control<QLineEdit>(window, id);
-    return edit != nullptr ? edit->text() : QString();
-}
-
 void ClickOn(QWidget& window, int id) {
     auto* button = Control<QAbstractButton>(window, id);
     ASSERT_NE(button, nullptr);
@@ -91,12 +86,6 @@ QStringList MessagesShownWhile(const QWidget* under, const std::function<void()>
     });
     action();
     return shown;
-}
-
-std::string FieldsOf(const CCipherDlg& dlg) {
-    return dlg.m_strSource + "|" + dlg.m_strDest + "|" + std::to_string(dlg.m_nStep) + "|" +
-           std::to_string(dlg.m_nValue) + "|" + std::to_string(dlg.m_nStart) + "|" +
-           std::to_string(dlg.m_nSlide);
 }
 
 }  // namespace pomuru::test
