@@ -95,7 +95,7 @@ TEST_F(cipher_dlg, ok_reads_the_boxes_back_up_to_the_first_without_an_integer_ca
             EXPECT_EQ(window.Focus(), IDC_SOURCE_PATH);
             window.Type(IDC_SOURCE_PATH, "in");
             window.Type(IDC_DEST_PATH, "out");
-            window.Type(IDC_STEP, "-5");
+            window.Type(IDC_STEP, "－５");  // as an input method types it
             window.Type(IDC_VALUE, "\u3000＋７ ");
             window.Type(IDC_START, "0012");
             window.Type(IDC_SLIDE, "-2147483648");
