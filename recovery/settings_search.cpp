@@ -1,0 +1,561 @@
+// The search's plan and its run. For each kind the file may have been, the known bytes that the
+// file shows changed give the strides and first positions to try; plain settings follow from
+// those at once, randomised ones are enumerated value rule by value rule. Every candidate is
+// checked against the file's structure. The work is a list of tasks that every thread takes
+// from in order, so the cheap and likely ones come first; a confirmed answer ends the search.
+#include "recovery/settings_search.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "recovery/block_reader.h"
+#include "recovery/candidate_validation.h"
+#include "recovery/known_bytes.h"
+#include "recovery/random_classes.h"
+#include "recovery/settings_for_class.h"
+#include "recovery/stride_hypotheses.h"
+#include "recovery/structure_checks.h"
+
+namespace pomuru::recovery {
+
+namespace {
+
+constexpr std::size_t kAnswerLimit = 16;
+constexpr std::size_t kShownAnswers = 5;
+constexpr std::int64_t kEdgeBytes = 64;  // templates look this far into head and tail
+constexpr std::int64_t kRandomStrideLimit = 256;
+constexpr double kRandomBitsNeeded = 12;  // known bits at converted bytes, to enumerate
+constexpr std::uint32_t kRulesPerTask = 512;
+constexpr std::size_t kPlainFirsts = 16;
+constexpr std::size_t kRandomFirsts = 8;
+constexpr std::int64_t kBlindStrides = 64;
+constexpr std::int64_t kBlindFirsts = 64;
+
+struct ObservedTemplate {
+    KindTemplate known;
+    std::vector<ObservedByte> bytes;
+};
+
+// The file's head and tail, where the templates' bytes are.
+class Edges {
+public:
+    explicit Edges(const ByteSource& source) : size_(source.Size()) {
+        head_.resize(static_cast<std::size_t>(std::min(size_, kEdgeBytes)));
+        tail_.resize(head_.size());
+        if (source.ReadAt(0, head_) != head_.size() ||
+            source.ReadAt(size_ - static_cast<std::int64_t>(tail_.size()), tail_) != tail_.size()) {
+            throw std::runtime_error("the file ended early while it was being read");
+        }
+    }
+
+    ObservedTemplate Observe(KindTemplate known) const {
+        ObservedTemplate observed{std::move(known), {}};
+        for (const KnownByte& byte : observed.known.bytes) {
+            const std::int64_t fromEnd = size_ - byte.offset;
+            if (byte.offset < kEdgeBytes) {
+                observed.bytes.push_back(
+                    {byte.offset, byte.allowed, head_[static_cast<std::size_t>(byte.offset)]});
+            } else if (fromEnd <= static_cast<std::int64_t>(tail_.size())) {
+                observed.bytes.push_back({byte.offset, byte.allowed,
+                                          tail_[tail_.size() - static_cast<std::size_t>(fromEnd)]});
+            }
+        }
+        return observed;
+    }
+
+private:
+    std::int64_t size_;
+    std::vector<std::uint8_t> head_;
+    std::vector<std::uint8_t> tail_;
+};
+
+// The low bytes a plain class may have for a hypothesis: each converted known byte turned into
+// an allowed one.
+ByteSet PlainLowBytes(const StrideHypothesis& hypothesis) {
+    ByteSet lowBytes;
+    lowBytes.set();
+    for (const ObservedByte& byte : hypothesis.converted) {
+        ByteSet fitting;
+        for (int value = 0; value < 256; ++value) {
+            if (byte.allowed.test(static_cast<std::size_t>(value))) {
+                fitting.set(static_cast<std::size_t>(value ^ byte.found));
+            }
+        }
+        lowBytes &= fitting;
+    }
+    lowBytes.reset(0);
+    return lowBytes;
+}
+
+double KnownBits(const StrideHypothesis& hypothesis) {
+    double bits = 0;
+    for (const ObservedByte& byte : hypothesis.converted) {
+        bits += std::log2(256.0 / static_cast<double>(byte.allowed.count()));
+    }
+    return bits;
+}
+
+std::int64_t EarliestChange(const ObservedTemplate& observed) {
+    const auto changed = std::ranges::find_if(observed.bytes, &ObservedByte::Changed);
+    return changed == observed.bytes.end() ? 0 : changed->Position();
+}
+
+// How likely a kind is, from its templates alone.
+struct KindPlan {
+    FileKind kind = FileKind::Png;
+    std::vector<ObservedTemplate> templates;
+    bool intact = false;     // a template's bytes are all as they belong
+    bool plainFits = false;  // plain settings explain a template's changes
+    bool randomFits = false;
+    std::size_t unchanged = 0;  // the most exactly known bytes one template keeps
+
+    bool Plausible() const { return intact || plainFits || randomFits; }
+};
+
+KindPlan PlanKind(FileKind kind, const Edges& edges, std::int64_t size) {
+    KindPlan plan{kind, {}, false, false, false, 0};
+    for (KindTemplate& known : TemplatesFor(kind, size)) {
+        ObservedTemplate observed = edges.Observe(std::move(known));
+        const std::int64_t earliest = EarliestChange(observed);
+        plan.intact = plan.intact || (earliest == 0 && !observed.bytes.empty());
+        plan.unchanged = std::max<std::size_t>(
+            plan.unchanged, std::ranges::count_if(observed.bytes, &ObservedByte::IsExactUnchanged));
+        ForEachStrideHypothesis(
+            observed.bytes, {1, earliest, 1, 1}, [&](const StrideHypothesis& hypothesis) {
+                plan.randomFits = true;
+                plan.plainFits =
+                    plan.plainFits || (hypothesis.misses == 0 && PlainLowBytes(hypothesis).any());
+                return !plan.plainFits;
+            });
+        plan.templates.push_back(std::move(observed));
+    }
+    return plan;
+}
+
+// Whether two answers restore the file alike.
+bool SameOnFile(const Answer& a, const Answer& b, std::int64_t size) {
+    const SettingsClass& x = a.settings;
+    const SettingsClass& y = b.settings;
+    const std::int64_t count = x.positions.CountUpTo(size);
+    if (count != y.positions.CountUpTo(size)) {
+        return false;
+    }
+    if (count == 0) {
+        return true;
+    }
+    if (x.positions.first != y.positions.first ||
+        (count > 1 && x.positions.stride != y.positions.stride)) {
+        return false;
+    }
+    if (x.value == y.value && x.seed.high == y.seed.high) {
+        return !x.value.IsRandom() ||
+               (x.seed.lowFirst < y.seed.lowEnd && y.seed.lowFirst < x.seed.lowEnd);
+    }
+    if (!x.value.IsRandom() && !y.value.IsRandom()) {
+        return false;
+    }
+    constexpr std::int64_t kComparedLimit = std::int64_t{1} << 24;
+    if (count > kComparedLimit) {
+        return false;
+    }
+    for (std::int64_t k = 0; k < count; ++k) {
+        const std::int64_t position = x.positions.first + k * x.positions.stride;
+        if (x.MaskAt(position).mask != y.MaskAt(position).mask) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Search {
+public:
+    Search(const ByteSource& source, const SearchRequest& request)
+        : source_(source),
+          request_(request),
+          size_(source.Size()),
+          deadline_(std::chrono::steady_clock::now() + request.timeLimit) {}
+
+    SearchOutcome Run(const SearchProgress& progress);
+
+private:
+    using Task = std::function<void(BlockReader&)>;
+
+    std::vector<KindPlan> Plan() const;
+    void AddIdentityTask(FileKind kind);
+    void AddPlainTasks(FileKind kind, const ObservedTemplate& observed);
+    void AddBlindPlainTasks(FileKind kind, const ObservedTemplate& observed);
+    void AddRandomTasks(FileKind kind, const ObservedTemplate& observed);
+    void CheckPlain(FileKind kind, const StrideHypothesis& hypothesis, const StructureCheck& check,
+                    BlockReader& reader);
+    void CheckAll(FileKind kind, const SettingsClass& candidate,
+                  std::span<const std::int64_t> firsts, const StructureCheck& check,
+                  BlockReader& reader);
+    void Record(FileKind kind, const CheckedClass& checked);
+    bool Stopping();
+    void Work();
+    SearchOutcome Outcome(std::vector<FileKind> kinds, bool anyPlausible) const;
+
+    bool AllowsPlain() const { return request_.hints.randomize != true || HintValueIsPlain(); }
+    bool AllowsRandom() const { return request_.hints.randomize != false; }
+    bool HintValueIsPlain() const {
+        return request_.hints.value && std::abs(std::int64_t{*request_.hints.value}) <= 1;
+    }
+    std::pair<std::int64_t, std::int64_t> Strides(std::int64_t earliest, std::int64_t limit) const {
+        if (request_.hints.step) {
+            const std::int64_t stride = std::max<std::int32_t>(1, *request_.hints.step);
+            return {stride, stride};
+        }
+        return {1, std::min(earliest, limit)};
+    }
+
+    const ByteSource& source_;
+    const SearchRequest& request_;
+    std::int64_t size_;
+    std::chrono::steady_clock::time_point deadline_;
+
+    std::vector<Task> tasks_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> done_{0};
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> timedOut_{false};
+    std::atomic<unsigned> checks_{0};
+
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    std::vector<Answer> answers_;
+    std::exception_ptr failure_;
+};
+
+std::vector<KindPlan> Search::Plan() const {
+    const Edges edges(source_);
+    std::vector<KindPlan> plans;
+    if (request_.kind) {
+        plans.push_back(PlanKind(*request_.kind, edges, size_));
+        return plans;
+    }
+    for (const FileKind kind : AllKinds()) {
+        plans.push_back(PlanKind(kind, edges, size_));
+    }
+    // Kinds that plain settings explain first, then the ones whose known bytes are most intact.
+    std::ranges::stable_sort(plans, [](const KindPlan& a, const KindPlan& b) {
+        return std::pair(a.plainFits || a.intact, a.unchanged) >
+               std::pair(b.plainFits || b.intact, b.unchanged);
+    });
+    return plans;
+}
+
+void Search::AddIdentityTask(FileKind kind) {
+    tasks_.push_back([this, kind](BlockReader& reader) {
+        const SettingsClass unchanged{{1, 1}, {ValueClass::Rule::Constant, 0, 1}, {}};
+        const std::int64_t first = 1;
+        CheckAll(kind, unchanged, {&first, 1}, *MakeCheck(kind), reader);
+    });
+}
+
+void Search::AddPlainTasks(FileKind kind, const ObservedTemplate& observed) {
+    const auto [firstStride, lastStride] = Strides(EarliestChange(observed), size_);
+    // Stride ranges growing fourfold, so that the small strides come first.
+    for (std::int64_t from = firstStride, to = std::min<std::int64_t>(lastStride, 16);
+         from <= lastStride; from = to + 1, to = std::min(lastStride, to * 4)) {
+        tasks_.push_back([this, kind, &observed, from, to](BlockReader& reader) {
+            const auto check = MakeCheck(kind);
+            ForEachStrideHypothesis(observed.bytes, {from, to, 0, kPlainFirsts},
+                                    [&](const StrideHypothesis& hypothesis) {
+                                        CheckPlain(kind, hypothesis, *check, reader);
+                                        return !Stopping();
+                                    });
+        });
+    }
+}
+
+void Search::AddBlindPlainTasks(FileKind kind, const ObservedTemplate& observed) {
+    // No known byte changed: the converted ones fall where nothing is known, or the template is
+    // wrong. Plain settings with a short step and an early start are few enough to try all.
+    const auto [firstStride, lastStride] = Strides(kBlindStrides, kBlindStrides);
+    for (std::int64_t stride = firstStride; stride <= lastStride; ++stride) {
+        tasks_.push_back([this, kind, &observed, stride](BlockReader& reader) {
+            const auto check = MakeCheck(kind);
+            for (std::int64_t first = stride; first < stride + kBlindFirsts && !Stopping();
+                 ++first) {
+                StrideHypothesis hypothesis{stride, {first}, {}, 0};
+                bool exactHit = false;
+                for (const ObservedByte& byte : observed.bytes) {
+                    if (byte.Position() >= first && (byte.Position() - first) % stride == 0) {
+                        exactHit = exactHit || byte.IsExact();
+                        hypothesis.converted.push_back(byte);
+                    }
+                }
+                if (!exactHit) {
+                    CheckPlain(kind, hypothesis, *check, reader);
+                }
+            }
+        });
+    }
+}
+
+void Search::AddRandomTasks(FileKind kind, const ObservedTemplate& observed) {
+    std::optional<ValueClass> value;
+    if (request_.hints.value) {
+        value = ValueClass::Of({.value = *request_.hints.value, .randomize = true});
+        if (!value->IsRandom()) {
+            return;
+        }
+    }
+    const auto [firstStride, lastStride] = Strides(EarliestChange(observed), kRandomStrideLimit);
+    std::vector<StrideHypothesis> hypotheses;
+    ForEachStrideHypothesis(observed.bytes, {firstStride, lastStride, 1, kRandomFirsts},
+                            [&](const StrideHypothesis& hypothesis) {
+                                if (KnownBits(hypothesis) >= (value ? 8 : kRandomBitsNeeded)) {
+                                    hypotheses.push_back(hypothesis);
+                                }
+                                return true;
+                            });
+    // The likeliest first: fewest masks of 0, then the most known bits (the fewest candidates).
+    std::ranges::stable_sort(hypotheses, [](const StrideHypothesis& a, const StrideHypothesis& b) {
+        return std::pair(a.misses, -KnownBits(a)) < std::pair(b.misses, -KnownBits(b));
+    });
+    for (const StrideHypothesis& hypothesis : hypotheses) {
+        auto shared = std::make_shared<const StrideHypothesis>(hypothesis);
+        for (std::uint32_t rule = 0; rule < kRuleCount; rule += kRulesPerTask) {
+            if (value && rule > 0) {
+                break;
+            }
+            tasks_.push_back([this, kind, shared, rule, value](BlockReader& reader) {
+                std::vector<KnownMask> known;
+                for (const ObservedByte& byte : shared->converted) {
+                    KnownMask mask{byte.Position(), {}};
+                    for (int original = 0; original < 256; ++original) {
+                        if (byte.allowed.test(static_cast<std::size_t>(original))) {
+                            mask.masks.set(static_cast<std::size_t>(original ^ byte.found));
+                        }
+                    }
+                    known.push_back(mask);
+                }
+                const auto check = MakeCheck(kind);
+                ForEachRandomClass({shared->firsts.front(), shared->stride}, known, rule,
+                                   rule + kRulesPerTask, value,
+                                   [&](const SettingsClass& candidate) {
+                                       CheckAll(kind, candidate, shared->firsts, *check, reader);
+                                       return !Stopping();
+                                   });
+            });
+        }
+    }
+}
+
+void Search::CheckPlain(FileKind kind, const StrideHypothesis& hypothesis,
+                        const StructureCheck& check, BlockReader& reader) {
+    ByteSet lowBytes = PlainLowBytes(hypothesis);
+    if (request_.hints.value) {
+        const auto hinted = static_cast<std::size_t>(*request_.hints.value & 0xFF);
+        const bool fits = lowBytes.test(hinted);
+        lowBytes.reset();
+        lowBytes.set(hinted, fits);
+    }
+    for (int lowByte = 1; lowByte < 256 && !Stopping(); ++lowByte) {
+        if (lowBytes.test(static_cast<std::size_t>(lowByte))) {
+            const SettingsClass candidate{
+                {hypothesis.firsts.front(), hypothesis.stride},
+                {ValueClass::Rule::Constant, static_cast<std::uint8_t>(lowByte), 1},
+                {}};
+            CheckAll(kind, candidate, hypothesis.firsts, check, reader);
+        }
+    }
+}
+
+void Search::CheckAll(FileKind kind, const SettingsClass& candidate,
+                      std::span<const std::int64_t> firsts, const StructureCheck& check,
+                      BlockReader& reader) {
+    for (const std::int64_t first : firsts) {
+        if (Stopping()) {
+            return;
+        }
+        SettingsClass placed = candidate;
+        placed.positions.first = first;
+        for (const CheckedClass& checked :
+             CheckCandidate(placed, check, reader, stop_, kAnswerLimit)) {
+            Record(kind, checked);
+        }
+    }
+}
+
+void Search::Record(FileKind kind, const CheckedClass& checked) {
+    const auto params = SettingsFor(checked.settings, request_.hints);
+    if (!params) {
+        return;
+    }
+    const Answer answer{
+        kind, checked.settings, *params, checked.confirmed, checked.evidence, checked.words};
+    const std::lock_guard lock(mutex_);
+    if (std::ranges::any_of(answers_, [&](const Answer& known) {
+            return known.confirmed == answer.confirmed && SameOnFile(known, answer, size_);
+        })) {
+        return;
+    }
+    if (answers_.size() < kAnswerLimit) {
+        answers_.push_back(answer);
+    }
+    if (answer.confirmed) {
+        stop_ = true;
+    }
+}
+
+bool Search::Stopping() {
+    if (stop_.load(std::memory_order_relaxed)) {
+        return true;
+    }
+    // The clock is read now and then: the check is in the inner loops.
+    if ((checks_.fetch_add(1, std::memory_order_relaxed) & 0x3FF) == 0 &&
+        std::chrono::steady_clock::now() >= deadline_) {
+        timedOut_ = true;
+        stop_ = true;
+    }
+    return stop_.load(std::memory_order_relaxed);
+}
+
+void Search::Work() {
+    try {
+        BlockReader reader(source_);
+        for (std::size_t index = next_++; index < tasks_.size() && !Stopping(); index = next_++) {
+            tasks_[index](reader);
+            ++done_;
+        }
+    } catch (...) {
+        const std::lock_guard lock(mutex_);
+        if (!failure_) {
+            failure_ = std::current_exception();
+        }
+        stop_ = true;
+    }
+    const std::lock_guard lock(mutex_);
+    finished_.notify_all();
+}
+
+SearchOutcome Search::Run(const SearchProgress& progress) {
+    std::vector<KindPlan> plans = Plan();
+    std::vector<FileKind> kinds;
+    bool anyPlausible = false;
+    for (const KindPlan& plan : plans) {
+        if (plan.Plausible() || request_.kind) {
+            kinds.push_back(plan.kind);
+            anyPlausible = anyPlausible || plan.Plausible();
+        }
+    }
+    // Unchanged files first, then plain settings for every kind, then randomised ones.
+    for (const KindPlan& plan : plans) {
+        if (plan.intact && AllowsPlain()) {
+            AddIdentityTask(plan.kind);
+        }
+    }
+    for (const KindPlan& plan : plans) {
+        for (const ObservedTemplate& observed : plan.templates) {
+            if (AllowsPlain() && std::ranges::count(kinds, plan.kind) > 0) {
+                AddPlainTasks(plan.kind, observed);
+            }
+        }
+    }
+    for (const KindPlan& plan : plans) {
+        for (const ObservedTemplate& observed : plan.templates) {
+            if (AllowsPlain() && std::ranges::count(kinds, plan.kind) > 0 &&
+                EarliestChange(observed) == 0) {
+                AddBlindPlainTasks(plan.kind, observed);
+            }
+        }
+    }
+    for (const KindPlan& plan : plans) {
+        for (const ObservedTemplate& observed : plan.templates) {
+            if (AllowsRandom() && std::ranges::count(kinds, plan.kind) > 0) {
+                AddRandomTasks(plan.kind, observed);
+            }
+        }
+    }
+    const unsigned threads =
+        request_.threads > 0 ? request_.threads : std::max(1u, std::thread::hardware_concurrency());
+    if (threads == 1) {
+        // Without threads (as in a page's worker): progress between tasks.
+        BlockReader reader(source_);
+        for (std::size_t index = 0; index < tasks_.size() && !Stopping(); ++index) {
+            tasks_[index](reader);
+            if (progress) {
+                progress(static_cast<double>(index + 1) / static_cast<double>(tasks_.size()));
+            }
+        }
+    } else {
+        std::vector<std::thread> workers;
+        for (unsigned i = 0; i < threads; ++i) {
+            workers.emplace_back([this] { Work(); });
+        }
+        std::unique_lock lock(mutex_);
+        while (done_ < tasks_.size() && !(stop_ && next_ >= tasks_.size())) {
+            finished_.wait_for(lock, std::chrono::milliseconds(100));
+            if (std::chrono::steady_clock::now() >= deadline_ && !stop_) {
+                timedOut_ = true;
+                stop_ = true;
+            }
+            if (stop_) {
+                break;
+            }
+            if (progress) {
+                const double share = tasks_.empty() ? 1.0
+                                                    : static_cast<double>(done_) /
+                                                          static_cast<double>(tasks_.size());
+                lock.unlock();
+                progress(share);
+                lock.lock();
+            }
+        }
+        lock.unlock();
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+        if (failure_) {
+            std::rethrow_exception(failure_);
+        }
+    }
+    SearchOutcome outcome = Outcome(kinds, anyPlausible);
+    outcome.threads = threads;
+    return outcome;
+}
+
+SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) const {
+    SearchOutcome outcome;
+    outcome.kinds = std::move(kinds);
+    outcome.timedOut = timedOut_;
+    std::vector<Answer> answers = answers_;
+    const bool anyConfirmed = std::ranges::any_of(answers, &Answer::confirmed);
+    if (anyConfirmed) {
+        std::erase_if(answers, [](const Answer& answer) { return !answer.confirmed; });
+    }
+    std::ranges::stable_sort(answers, [](const Answer& a, const Answer& b) {
+        return std::pair(a.found.checksums, a.found.structures) >
+               std::pair(b.found.checksums, b.found.structures);
+    });
+    outcome.answersFound = answers.size();
+    if (answers.empty()) {
+        outcome.verdict = anyPlausible ? SearchOutcome::Verdict::NothingFits
+                                       : SearchOutcome::Verdict::UnknownKind;
+    } else if (answers.size() > 1) {
+        outcome.verdict = SearchOutcome::Verdict::Ambiguous;
+    } else {
+        outcome.verdict =
+            anyConfirmed ? SearchOutcome::Verdict::Confirmed : SearchOutcome::Verdict::Probable;
+    }
+    answers.resize(std::min(answers.size(), kShownAnswers));
+    outcome.answers = std::move(answers);
+    return outcome;
+}
+
+}  // namespace
+
+SearchOutcome FindSettings(const ByteSource& source, const SearchRequest& request,
+                           const SearchProgress& progress) {
+    Search search(source, request);
+    return search.Run(progress);
+}
+
+}  // namespace pomuru::recovery
