@@ -95,7 +95,8 @@ std::vector<CheckedClass> CheckCandidate(const SettingsClass& candidate,
             }
             if (step == StructureCheck::Step::Done) {
                 const CheckedClass checked{branch.settings, branch.check->Found(),
-                                           branch.check->Confirms(), branch.check->Words()};
+                                           branch.check->Confirms(), branch.check->Words(),
+                                           branch.check->Unchecked(reader.Size())};
                 AddWholeFileParts(checked, reader.Size(), results, limit);
             }
             break;

@@ -15,7 +15,8 @@ struct CheckedClass {
     SettingsClass settings;
     Evidence evidence;
     bool confirmed = false;
-    std::string words;  // what the evidence is
+    std::string words;                 // what the evidence is
+    std::vector<ByteRange> unchecked;  // where the check did not look
 };
 
 // The parts of the candidate that pass the check, at most limit of them. The parts returned

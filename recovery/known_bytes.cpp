@@ -69,8 +69,14 @@ public:
         return *this;
     }
 
+    // The trailer is where the template puts it: nothing follows it.
+    TemplateBuilder& EndKnown() {
+        endKnown_ = true;
+        return *this;
+    }
+
     KindTemplate Build() const {
-        KindTemplate result{name_, {}};
+        KindTemplate result{name_, {}, endKnown_};
         for (const auto& [offset, allowed] : bytes_) {
             result.bytes.push_back({offset, allowed});
         }
@@ -87,6 +93,7 @@ private:
     std::string name_;
     std::int64_t fileSize_;
     std::map<std::int64_t, ByteSet> bytes_;
+    bool endKnown_ = false;
 };
 
 std::vector<KindTemplate> PngTemplates(std::int64_t size) {
@@ -115,7 +122,7 @@ std::vector<KindTemplate> ZipTemplates(std::int64_t size) {
     head.Range(26, 1, 0xFF).Bytes(27, {0}).Bytes(29, {0}).Range(30, 0x21, 0xFF);
     TemplateBuilder ended = head;
     // The end record without a comment, on one disk.
-    ended.Text(-22, "PK\x05\x06").Bytes(-18, {0, 0, 0, 0}).Bytes(-2, {0, 0});
+    ended.Text(-22, "PK\x05\x06").Bytes(-18, {0, 0, 0, 0}).Bytes(-2, {0, 0}).EndKnown();
     // Below 16 MiB, and fewer than 256 entries: the high bytes of sizes, counts and offsets.
     TemplateBuilder small = ended;
     small.Bytes(21, {0}).Bytes(25, {0}).Bytes(-13, {0}).Bytes(-11, {0}).Bytes(-7, {0});

@@ -22,8 +22,9 @@ struct KnownByte {
 };
 
 struct KindTemplate {
-    std::string name;              // e.g. "PNG ending in IEND"
+    std::string name;              // e.g. "PNG"
     std::vector<KnownByte> bytes;  // by offset, each offset once, all inside the file
+    bool endKnown = false;         // the file ends as the format's trailer does, no later
 };
 
 // The templates of a kind for a file of the given size.

@@ -52,6 +52,13 @@ StructureCheck::Step PngCheck::Next(MaskedView& view) {
     return end ? Step::Done : Step::More;
 }
 
+std::vector<ByteRange> PngCheck::Unchecked(std::int64_t fileSize) const {
+    if (next_ >= fileSize) {
+        return {};
+    }
+    return {{next_, fileSize}};
+}
+
 std::string PngCheck::Words() const {
     return std::to_string(found_.checksums) + " PNG chunk checksum" +
            (found_.checksums == 1 ? "" : "s");

@@ -11,6 +11,8 @@ public:
     Step Next(MaskedView& view) override;
     bool Confirms() const override { return found_.checksums > 0; }
     std::string Words() const override;
+    // What follows IEND.
+    std::vector<ByteRange> Unchecked(std::int64_t fileSize) const override;
 
 private:
     std::int64_t next_ = 0;  // where the next chunk starts; 0 before the signature

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -20,6 +21,7 @@
 #include "recovery/settings_for_class.h"
 #include "recovery/stride_hypotheses.h"
 #include "recovery/structure_checks.h"
+#include "recovery/twin_classes.h"
 
 namespace pomuru::recovery {
 
@@ -90,6 +92,21 @@ ByteSet PlainLowBytes(const StrideHypothesis& hypothesis) {
     }
     lowBytes.reset(0);
     return lowBytes;
+}
+
+// The masks that turn each converted known byte into an allowed one.
+std::vector<KnownMask> KnownMasks(const StrideHypothesis& hypothesis) {
+    std::vector<KnownMask> known;
+    for (const ObservedByte& byte : hypothesis.converted) {
+        KnownMask mask{byte.Position(), {}};
+        for (int original = 0; original < 256; ++original) {
+            if (byte.allowed.test(static_cast<std::size_t>(original))) {
+                mask.masks.set(static_cast<std::size_t>(original ^ byte.found));
+            }
+        }
+        known.push_back(mask);
+    }
+    return known;
 }
 
 double KnownBits(const StrideHypothesis& hypothesis) {
@@ -184,21 +201,41 @@ public:
 
 private:
     using Task = std::function<void(BlockReader&)>;
+    // A stride hypothesis for randomised settings, and the template it came from.
+    struct RandomHypothesis {
+        FileKind kind;
+        bool endKnown;
+        std::shared_ptr<const StrideHypothesis> hypothesis;
+    };
 
     std::vector<KindPlan> Plan() const;
     void AddIdentityTask(FileKind kind);
     void AddPlainTasks(FileKind kind, const ObservedTemplate& observed);
     void AddBlindPlainTasks(FileKind kind, const ObservedTemplate& observed);
-    void AddRandomTasks(FileKind kind, const ObservedTemplate& observed);
+    void CollectRandomHypotheses(FileKind kind, const ObservedTemplate& observed,
+                                 std::vector<RandomHypothesis>& hypotheses) const;
+    void AddRandomTasks(const std::vector<RandomHypothesis>& hypotheses);
     void CheckPlain(FileKind kind, const StrideHypothesis& hypothesis, const StructureCheck& check,
                     BlockReader& reader);
+    // A confirmed randomised answer whose checks left converted bytes unchecked: its
+    // hypothesis is enumerated again for twins.
+    struct TwinSearch {
+        RandomHypothesis from;
+        CheckedClass answer;
+    };
     void CheckAll(FileKind kind, const SettingsClass& candidate,
                   std::span<const std::int64_t> firsts, const StructureCheck& check,
-                  BlockReader& reader);
-    void Record(FileKind kind, const CheckedClass& checked);
+                  BlockReader& reader, const RandomHypothesis* from = nullptr);
+    void Record(FileKind kind, const CheckedClass& checked, const RandomHypothesis* from);
+    void AddTwinTasks();
     bool Stopping();
     void Work();
+    void RunTasks(std::size_t first, std::size_t end, unsigned threads,
+                  const SearchProgress& progress);
     SearchOutcome Outcome(std::vector<FileKind> kinds, bool anyPlausible) const;
+    // How many known bytes the answer restores, in the template of its kind that it restores
+    // whole and that knows the most.
+    std::size_t TemplateFit(const Answer& answer) const;
 
     bool AllowsPlain() const { return request_.hints.randomize != true || HintValueIsPlain(); }
     bool AllowsRandom() const { return request_.hints.randomize != false; }
@@ -218,8 +255,11 @@ private:
     std::int64_t size_;
     std::chrono::steady_clock::time_point deadline_;
 
+    std::vector<KindPlan> plans_;
     std::vector<Task> tasks_;
     std::atomic<std::size_t> next_{0};
+    std::size_t end_ = 0;
+    int working_ = 0;  // workers still running, under mutex_
     std::atomic<std::size_t> done_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> timedOut_{false};
@@ -228,6 +268,8 @@ private:
     std::mutex mutex_;
     std::condition_variable finished_;
     std::vector<Answer> answers_;
+    std::vector<TwinSearch> twinSearches_;
+    std::atomic<bool> searchingTwins_{false};
     std::exception_ptr failure_;
 };
 
@@ -263,7 +305,7 @@ void Search::AddPlainTasks(FileKind kind, const ObservedTemplate& observed) {
     for (std::int64_t from = firstStride, to = std::min<std::int64_t>(lastStride, 16);
          from <= lastStride; from = to + 1, to = std::min(lastStride, to * 4)) {
         tasks_.push_back([this, kind, &observed, from, to](BlockReader& reader) {
-            const auto check = MakeCheck(kind);
+            const auto check = MakeCheck(kind, observed.known.endKnown);
             ForEachStrideHypothesis(observed.bytes, {from, to, 0, kPlainFirsts},
                                     [&](const StrideHypothesis& hypothesis) {
                                         CheckPlain(kind, hypothesis, *check, reader);
@@ -279,7 +321,8 @@ void Search::AddBlindPlainTasks(FileKind kind, const ObservedTemplate& observed)
     const auto [firstStride, lastStride] = Strides(kBlindStrides, kBlindStrides);
     for (std::int64_t stride = firstStride; stride <= lastStride; ++stride) {
         tasks_.push_back([this, kind, &observed, stride](BlockReader& reader) {
-            const auto check = MakeCheck(kind);
+            // Too many candidates to look for a trailer anywhere but at the end for each.
+            const auto check = MakeCheck(kind, true);
             for (std::int64_t first = stride; first < stride + kBlindFirsts && !Stopping();
                  ++first) {
                 StrideHypothesis hypothesis{stride, {first}, {}, 0};
@@ -298,7 +341,38 @@ void Search::AddBlindPlainTasks(FileKind kind, const ObservedTemplate& observed)
     }
 }
 
-void Search::AddRandomTasks(FileKind kind, const ObservedTemplate& observed) {
+void Search::CollectRandomHypotheses(FileKind kind, const ObservedTemplate& observed,
+                                     std::vector<RandomHypothesis>& hypotheses) const {
+    const auto [firstStride, lastStride] = Strides(EarliestChange(observed), kRandomStrideLimit);
+    const std::size_t fromHere = hypotheses.size();
+    ForEachStrideHypothesis(
+        observed.bytes, {firstStride, lastStride, 1, kRandomFirsts},
+        [&](const StrideHypothesis& hypothesis) {
+            // Another template of the kind may have found it: the same bytes known.
+            const bool known = std::ranges::any_of(hypotheses, [&](const RandomHypothesis& h) {
+                return h.kind == kind && h.endKnown == observed.known.endKnown &&
+                       h.hypothesis->stride == hypothesis.stride &&
+                       h.hypothesis->firsts == hypothesis.firsts &&
+                       std::ranges::equal(h.hypothesis->converted, hypothesis.converted,
+                                          [](const ObservedByte& a, const ObservedByte& b) {
+                                              return a.offset == b.offset && a.allowed == b.allowed;
+                                          });
+            });
+            if (!known && KnownBits(hypothesis) >= (request_.hints.value ? 8 : kRandomBitsNeeded)) {
+                hypotheses.push_back({kind, observed.known.endKnown,
+                                      std::make_shared<const StrideHypothesis>(hypothesis)});
+            }
+            return true;
+        });
+    // The likeliest first: fewest masks of 0, then the most known bits (the fewest candidates).
+    std::stable_sort(hypotheses.begin() + static_cast<std::ptrdiff_t>(fromHere), hypotheses.end(),
+                     [](const RandomHypothesis& a, const RandomHypothesis& b) {
+                         return std::pair(a.hypothesis->misses, -KnownBits(*a.hypothesis)) <
+                                std::pair(b.hypothesis->misses, -KnownBits(*b.hypothesis));
+                     });
+}
+
+void Search::AddRandomTasks(const std::vector<RandomHypothesis>& hypotheses) {
     std::optional<ValueClass> value;
     if (request_.hints.value) {
         value = ValueClass::Of({.value = *request_.hints.value, .randomize = true});
@@ -306,43 +380,46 @@ void Search::AddRandomTasks(FileKind kind, const ObservedTemplate& observed) {
             return;
         }
     }
-    const auto [firstStride, lastStride] = Strides(EarliestChange(observed), kRandomStrideLimit);
-    std::vector<StrideHypothesis> hypotheses;
-    ForEachStrideHypothesis(observed.bytes, {firstStride, lastStride, 1, kRandomFirsts},
-                            [&](const StrideHypothesis& hypothesis) {
-                                if (KnownBits(hypothesis) >= (value ? 8 : kRandomBitsNeeded)) {
-                                    hypotheses.push_back(hypothesis);
-                                }
-                                return true;
-                            });
-    // The likeliest first: fewest masks of 0, then the most known bits (the fewest candidates).
-    std::ranges::stable_sort(hypotheses, [](const StrideHypothesis& a, const StrideHypothesis& b) {
-        return std::pair(a.misses, -KnownBits(a)) < std::pair(b.misses, -KnownBits(b));
-    });
-    for (const StrideHypothesis& hypothesis : hypotheses) {
-        auto shared = std::make_shared<const StrideHypothesis>(hypothesis);
-        for (std::uint32_t rule = 0; rule < kRuleCount; rule += kRulesPerTask) {
-            if (value && rule > 0) {
-                break;
-            }
-            tasks_.push_back([this, kind, shared, rule, value](BlockReader& reader) {
-                std::vector<KnownMask> known;
-                for (const ObservedByte& byte : shared->converted) {
-                    KnownMask mask{byte.Position(), {}};
-                    for (int original = 0; original < 256; ++original) {
-                        if (byte.allowed.test(static_cast<std::size_t>(original))) {
-                            mask.masks.set(static_cast<std::size_t>(original ^ byte.found));
-                        }
-                    }
-                    known.push_back(mask);
-                }
-                const auto check = MakeCheck(kind);
-                ForEachRandomClass({shared->firsts.front(), shared->stride}, known, rule,
+    // Value rules in ranges, each range over every hypothesis, so that the rules with few
+    // near twins (the draw's low byte, small remainders) are tried everywhere first.
+    for (std::uint32_t rule = 0; rule < kRuleCount; rule += kRulesPerTask) {
+        if (value && rule > 0) {
+            break;
+        }
+        for (const RandomHypothesis& random : hypotheses) {
+            tasks_.push_back([this, random, rule, value](BlockReader& reader) {
+                const std::vector<KnownMask> known = KnownMasks(*random.hypothesis);
+                const auto check = MakeCheck(random.kind, true);
+                const StrideHypothesis& hypothesis = *random.hypothesis;
+                ForEachRandomClass({hypothesis.firsts.front(), hypothesis.stride}, known, rule,
                                    rule + kRulesPerTask, value,
                                    [&](const SettingsClass& candidate) {
-                                       CheckAll(kind, candidate, shared->firsts, *check, reader);
+                                       CheckAll(random.kind, candidate, hypothesis.firsts, *check,
+                                                reader, &random);
                                        return !Stopping();
                                    });
+            });
+        }
+    }
+}
+
+void Search::AddTwinTasks() {
+    for (const TwinSearch& twins : std::vector<TwinSearch>(twinSearches_)) {
+        for (std::uint32_t rule = 0; rule < kRuleCount; rule += kRulesPerTask) {
+            tasks_.push_back([this, twins, rule](BlockReader&) {
+                const StrideHypothesis& hypothesis = *twins.from.hypothesis;
+                const SettingsClass& answer = twins.answer.settings;
+                ForEachRandomClass(
+                    answer.positions, KnownMasks(hypothesis), rule, rule + kRulesPerTask,
+                    std::nullopt, [&](const SettingsClass& candidate) {
+                        if (const auto twin =
+                                TwinOf(answer, candidate, twins.answer.unchecked, size_)) {
+                            CheckedClass found = twins.answer;
+                            found.settings = *twin;
+                            Record(twins.from.kind, found, nullptr);
+                        }
+                        return !Stopping();
+                    });
             });
         }
     }
@@ -370,7 +447,7 @@ void Search::CheckPlain(FileKind kind, const StrideHypothesis& hypothesis,
 
 void Search::CheckAll(FileKind kind, const SettingsClass& candidate,
                       std::span<const std::int64_t> firsts, const StructureCheck& check,
-                      BlockReader& reader) {
+                      BlockReader& reader, const RandomHypothesis* from) {
     for (const std::int64_t first : firsts) {
         if (Stopping()) {
             return;
@@ -379,12 +456,12 @@ void Search::CheckAll(FileKind kind, const SettingsClass& candidate,
         placed.positions.first = first;
         for (const CheckedClass& checked :
              CheckCandidate(placed, check, reader, stop_, kAnswerLimit)) {
-            Record(kind, checked);
+            Record(kind, checked, from);
         }
     }
 }
 
-void Search::Record(FileKind kind, const CheckedClass& checked) {
+void Search::Record(FileKind kind, const CheckedClass& checked, const RandomHypothesis* from) {
     const auto params = SettingsFor(checked.settings, request_.hints);
     if (!params) {
         return;
@@ -400,8 +477,14 @@ void Search::Record(FileKind kind, const CheckedClass& checked) {
     if (answers_.size() < kAnswerLimit) {
         answers_.push_back(answer);
     }
-    if (answer.confirmed) {
+    if (searchingTwins_) {
+        stop_ = true;  // one twin is enough: the answer is not the only one
+    } else if (answer.confirmed) {
         stop_ = true;
+        if (from != nullptr && answer.settings.value.IsRandom() &&
+            ConvertsUnchecked(answer.settings.positions, checked.unchecked, size_)) {
+            twinSearches_.push_back({*from, checked});
+        }
     }
 }
 
@@ -419,9 +502,13 @@ bool Search::Stopping() {
 }
 
 void Search::Work() {
+    {
+        const std::lock_guard lock(mutex_);
+        ++working_;
+    }
     try {
         BlockReader reader(source_);
-        for (std::size_t index = next_++; index < tasks_.size() && !Stopping(); index = next_++) {
+        for (std::size_t index = next_++; index < end_ && !Stopping(); index = next_++) {
             tasks_[index](reader);
             ++done_;
         }
@@ -433,93 +520,143 @@ void Search::Work() {
         stop_ = true;
     }
     const std::lock_guard lock(mutex_);
+    --working_;
     finished_.notify_all();
 }
 
 SearchOutcome Search::Run(const SearchProgress& progress) {
-    std::vector<KindPlan> plans = Plan();
+    plans_ = Plan();
     std::vector<FileKind> kinds;
     bool anyPlausible = false;
-    for (const KindPlan& plan : plans) {
+    for (const KindPlan& plan : plans_) {
         if (plan.Plausible() || request_.kind) {
             kinds.push_back(plan.kind);
             anyPlausible = anyPlausible || plan.Plausible();
         }
     }
-    // Unchanged files first, then plain settings for every kind, then randomised ones.
-    for (const KindPlan& plan : plans) {
-        if (plan.intact && AllowsPlain()) {
+    const auto searched = [&](const KindPlan& plan) {
+        return std::ranges::count(kinds, plan.kind) > 0;
+    };
+    // Unchanged files first, then plain settings for every kind, with a known byte changed and
+    // then without; randomised ones only if no plain ones fit, as these tell far more.
+    for (const KindPlan& plan : plans_) {
+        if (plan.intact && AllowsPlain() && searched(plan)) {
             AddIdentityTask(plan.kind);
         }
     }
-    for (const KindPlan& plan : plans) {
-        for (const ObservedTemplate& observed : plan.templates) {
-            if (AllowsPlain() && std::ranges::count(kinds, plan.kind) > 0) {
-                AddPlainTasks(plan.kind, observed);
+    for (const bool blind : {false, true}) {
+        for (const KindPlan& plan : plans_) {
+            for (const ObservedTemplate& observed : plan.templates) {
+                if (!AllowsPlain() || !searched(plan) || blind != (EarliestChange(observed) == 0)) {
+                    continue;
+                }
+                if (blind) {
+                    AddBlindPlainTasks(plan.kind, observed);
+                } else {
+                    AddPlainTasks(plan.kind, observed);
+                }
             }
         }
     }
-    for (const KindPlan& plan : plans) {
+    const std::size_t plainTasks = tasks_.size();
+    std::vector<RandomHypothesis> hypotheses;
+    for (const KindPlan& plan : plans_) {
         for (const ObservedTemplate& observed : plan.templates) {
-            if (AllowsPlain() && std::ranges::count(kinds, plan.kind) > 0 &&
-                EarliestChange(observed) == 0) {
-                AddBlindPlainTasks(plan.kind, observed);
+            if (AllowsRandom() && searched(plan)) {
+                CollectRandomHypotheses(plan.kind, observed, hypotheses);
             }
         }
     }
-    for (const KindPlan& plan : plans) {
-        for (const ObservedTemplate& observed : plan.templates) {
-            if (AllowsRandom() && std::ranges::count(kinds, plan.kind) > 0) {
-                AddRandomTasks(plan.kind, observed);
-            }
-        }
-    }
+    AddRandomTasks(hypotheses);
     const unsigned threads =
         request_.threads > 0 ? request_.threads : std::max(1u, std::thread::hardware_concurrency());
-    if (threads == 1) {
-        // Without threads (as in a page's worker): progress between tasks.
-        BlockReader reader(source_);
-        for (std::size_t index = 0; index < tasks_.size() && !Stopping(); ++index) {
-            tasks_[index](reader);
-            if (progress) {
-                progress(static_cast<double>(index + 1) / static_cast<double>(tasks_.size()));
-            }
-        }
-    } else {
-        std::vector<std::thread> workers;
-        for (unsigned i = 0; i < threads; ++i) {
-            workers.emplace_back([this] { Work(); });
-        }
-        std::unique_lock lock(mutex_);
-        while (done_ < tasks_.size() && !(stop_ && next_ >= tasks_.size())) {
-            finished_.wait_for(lock, std::chrono::milliseconds(100));
-            if (std::chrono::steady_clock::now() >= deadline_ && !stop_) {
-                timedOut_ = true;
-                stop_ = true;
-            }
-            if (stop_) {
-                break;
-            }
-            if (progress) {
-                const double share = tasks_.empty() ? 1.0
-                                                    : static_cast<double>(done_) /
-                                                          static_cast<double>(tasks_.size());
-                lock.unlock();
-                progress(share);
-                lock.lock();
-            }
-        }
-        lock.unlock();
-        for (std::thread& worker : workers) {
-            worker.join();
-        }
-        if (failure_) {
-            std::rethrow_exception(failure_);
-        }
+    RunTasks(0, plainTasks, threads, progress);
+    if (answers_.empty()) {
+        RunTasks(plainTasks, tasks_.size(), threads, progress);
+    }
+    // Twins matter only while the answer is the only one.
+    if (!twinSearches_.empty() && !timedOut_ && answers_.size() == 1) {
+        const std::size_t twinTasks = tasks_.size();
+        AddTwinTasks();
+        searchingTwins_ = true;
+        stop_ = false;
+        RunTasks(twinTasks, tasks_.size(), threads, progress);
+    }
+    if (failure_) {
+        std::rethrow_exception(failure_);
     }
     SearchOutcome outcome = Outcome(kinds, anyPlausible);
     outcome.threads = threads;
     return outcome;
+}
+
+void Search::RunTasks(std::size_t first, std::size_t end, unsigned threads,
+                      const SearchProgress& progress) {
+    const auto report = [&] {
+        if (progress) {
+            progress(tasks_.empty()
+                         ? 1.0
+                         : static_cast<double>(done_) / static_cast<double>(tasks_.size()));
+        }
+    };
+    if (threads == 1) {
+        // Without threads (as in a page's worker): progress between tasks.
+        BlockReader reader(source_);
+        for (std::size_t index = first; index < end && !Stopping(); ++index) {
+            tasks_[index](reader);
+            ++done_;
+            report();
+        }
+        return;
+    }
+    next_ = first;
+    end_ = end;
+    std::vector<std::thread> workers;
+    for (unsigned i = 0; i < threads; ++i) {
+        workers.emplace_back([this] { Work(); });
+    }
+    {
+        std::unique_lock lock(mutex_);
+        while (working_ > 0 || next_ < end_) {
+            if (finished_.wait_for(lock, std::chrono::milliseconds(100),
+                                   [this] { return working_ == 0 && (next_ >= end_ || stop_); })) {
+                break;
+            }
+            if (std::chrono::steady_clock::now() >= deadline_) {
+                timedOut_ = true;
+                stop_ = true;
+            }
+            lock.unlock();
+            report();
+            lock.lock();
+        }
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+}
+
+std::size_t Search::TemplateFit(const Answer& answer) const {
+    std::size_t best = 0;
+    for (const KindPlan& plan : plans_) {
+        if (plan.kind != answer.kind) {
+            continue;
+        }
+        for (const ObservedTemplate& observed : plan.templates) {
+            const bool fits = std::ranges::all_of(observed.bytes, [&](const ObservedByte& byte) {
+                if (!answer.settings.positions.Contains(byte.Position())) {
+                    return !byte.Changed();
+                }
+                const MaskDecision decision = answer.settings.MaskAt(byte.Position());
+                return decision.splitAt == 0 &&
+                       byte.allowed.test(static_cast<std::uint8_t>(byte.found ^ decision.mask));
+            });
+            if (fits) {
+                best = std::max(best, observed.bytes.size());
+            }
+        }
+    }
+    return best;
 }
 
 SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) const {
@@ -530,6 +667,14 @@ SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) co
     const bool anyConfirmed = std::ranges::any_of(answers, &Answer::confirmed);
     if (anyConfirmed) {
         std::erase_if(answers, [](const Answer& answer) { return !answer.confirmed; });
+    } else {
+        // Of answers that only fit the structure, those that also restore the most known bytes
+        // of a template are likelier: the others differ where the check did not look.
+        std::size_t best = 0;
+        for (const Answer& answer : answers) {
+            best = std::max(best, TemplateFit(answer));
+        }
+        std::erase_if(answers, [&](const Answer& answer) { return TemplateFit(answer) < best; });
     }
     std::ranges::stable_sort(answers, [](const Answer& a, const Answer& b) {
         return std::pair(a.found.checksums, a.found.structures) >

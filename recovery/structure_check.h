@@ -2,12 +2,20 @@
 // the checksums that confirm it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "recovery/masked_view.h"
 
 namespace pomuru::recovery {
+
+// Bytes [first, end) by 0-based offset.
+struct ByteRange {
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+};
 
 struct Evidence {
     int checksums = 0;   // checksums over converted bytes that matched
@@ -31,6 +39,11 @@ public:
     virtual bool Confirms() const { return false; }
     // What was found, e.g. "37 PNG chunk checksums" or "JPEG structure only".
     virtual std::string Words() const = 0;
+    // After Done: the bytes no checksum or structure pinned down, in order. Settings that
+    // differ only there pass the check alike.
+    virtual std::vector<ByteRange> Unchecked(std::int64_t fileSize) const {
+        return {{0, fileSize}};
+    }
 
 protected:
     Evidence found_;

@@ -84,6 +84,30 @@ bool ReadLargeFields(MaskedView& view, std::int64_t extra, std::uint16_t extraLe
            (!hasOffset || offset != static_cast<std::int64_t>(kLarge32));
 }
 
+// The central entry's fields that have no copy elsewhere, as far as they are bound: the
+// writer's system, the internal attributes, the disk, and the external attributes of MS-DOS
+// and Unix writers.
+bool AttributesFit(const std::array<std::uint8_t, kCentralSize>& header) {
+    const std::uint8_t system = header[5];
+    const std::uint16_t internal = Le16(&header[36]);
+    const std::uint32_t external = Le32(&header[38]);
+    if (system > 30 || (internal & ~0x0005u) != 0 || Le16(&header[34]) != 0) {
+        return false;
+    }
+    constexpr std::uint8_t kMsDos = 0;
+    constexpr std::uint8_t kUnix = 3;
+    if (system == kMsDos) {
+        return (external >> 8) == 0;
+    }
+    if (system == kUnix) {
+        // A file type in the mode's top bits, no MS-DOS attributes above the low byte.
+        constexpr std::uint32_t kTypes =
+            1u << 0 | 1u << 1 | 1u << 2 | 1u << 4 | 1u << 6 | 1u << 8 | 1u << 0xA | 1u << 0xC;
+        return ((external >> 8) & 0xFF) == 0 && ((kTypes >> (external >> 28)) & 1) != 0;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<StructureCheck> ZipCheck::Clone() const {
@@ -113,6 +137,9 @@ StructureCheck::Step ZipCheck::EndRecord(MaskedView& view) {
     // reaches the end.
     std::int64_t end = size - kEndSize;
     if (!view.Holds(end, "PK\x05\x06") || view.LittleEndian16(end + 20) != 0) {
+        if (!commentAllowed_) {
+            return Step::Failed;
+        }
         const std::int64_t from = std::max<std::int64_t>(0, size - kEndSize - kMaxComment);
         std::vector<std::uint8_t> tail(static_cast<std::size_t>(size - from));
         view.Read(from, tail);
@@ -163,6 +190,7 @@ StructureCheck::Step ZipCheck::EndRecord(MaskedView& view) {
         return Step::Failed;
     }
     directoryStart_ = static_cast<std::int64_t>(directoryOffset);
+    endRecord_ = end;
     directoryAt_ = directoryStart_;
     directoryEnd_ = directoryEnd;
     entryCount_ = entries;
@@ -203,11 +231,15 @@ StructureCheck::Step ZipCheck::DirectoryEntry(MaskedView& view) {
                          entry.compressedSize, entry.localOffset, true)) {
         return Step::Failed;
     }
-    if (entry.localOffset + kLocalSize > directoryStart_) {
+    if (entry.localOffset + kLocalSize > directoryStart_ || !AttributesFit(header)) {
         return Step::Failed;
     }
     entry.nameHash = NameHash(view, name, entry.nameLength);
     entries_.push_back(entry);
+    // The writer's version and system, the attributes, the extra field and the comment.
+    unchecked_.push_back({directoryAt_ + 4, directoryAt_ + 6});
+    unchecked_.push_back({directoryAt_ + 36, directoryAt_ + 42});
+    unchecked_.push_back({name + entry.nameLength, next});
     directoryAt_ = next;
     ++found_.structures;
     if (entries_.size() == entryCount_) {
@@ -253,6 +285,7 @@ StructureCheck::Step ZipCheck::LocalHeader(MaskedView& view) {
         return Step::Failed;
     }
     entry.dataOffset = data;
+    unchecked_.push_back({data - extraLength, data});
     ++found_.structures;
     if (++next_ == entries_.size()) {
         stage_ = Stage::Data;
@@ -305,23 +338,52 @@ StructureCheck::Step ZipCheck::EntryData(MaskedView& view) {
     if (checkable && !DataMatches(view, entry)) {
         return Step::Failed;
     }
-    bool descriptorMatches = true;
+    const std::int64_t dataEnd = entry.dataOffset + static_cast<std::int64_t>(entry.compressedSize);
+    std::int64_t end = dataEnd;
     if ((entry.flags & kDescriptor) != 0) {
-        // The descriptor after the data repeats the checksum, with or without its signature.
-        std::int64_t at = entry.dataOffset + static_cast<std::int64_t>(entry.compressedSize);
-        if (view.Holds(at, "PK\x07\x08")) {
-            at += 4;
+        // The descriptor after the data repeats the checksum, with or without its signature;
+        // the sizes after it are not compared.
+        end += view.Holds(end, "PK\x07\x08") ? 4 : 0;
+        if (view.LittleEndian32(end) != entry.crc) {
+            return Step::Failed;
         }
-        descriptorMatches = view.LittleEndian32(at) == entry.crc;
+        end += 4;
     }
-    if (!descriptorMatches) {
-        return Step::Failed;
+    if (!checkable) {
+        unchecked_.push_back({entry.dataOffset, dataEnd});
     }
+    entries_[dataOrder_[next_]].end = end;
     if (checkable && entry.size > 0) {
         ++found_.checksums;
     }
     ++next_;
     return Step::More;
+}
+
+std::vector<ByteRange> ZipCheck::Unchecked(std::int64_t fileSize) const {
+    std::vector<ByteRange> ranges = unchecked_;
+    // Between the records: what no entry covers before the directory, and the comment.
+    std::vector<ByteRange> covered;
+    for (const Entry& entry : entries_) {
+        covered.push_back({entry.localOffset, entry.end});
+    }
+    std::ranges::sort(covered, {}, &ByteRange::first);
+    std::int64_t from = 0;
+    for (const ByteRange& range : covered) {
+        if (range.first > from) {
+            ranges.push_back({from, range.first});
+        }
+        from = std::max(from, range.end);
+    }
+    if (directoryStart_ > from) {
+        ranges.push_back({from, directoryStart_});
+    }
+    if (endRecord_ + 22 < fileSize) {
+        ranges.push_back({endRecord_ + 22, fileSize});
+    }
+    std::erase_if(ranges, [](const ByteRange& range) { return range.first >= range.end; });
+    std::ranges::sort(ranges, {}, &ByteRange::first);
+    return ranges;
 }
 
 std::string ZipCheck::Words() const {
