@@ -2,6 +2,8 @@
 // modulo the generator for shifting a change over many bytes at once.
 #include "recovery/crc32.h"
 
+#include <vector>
+
 namespace pomuru::recovery {
 
 namespace {
@@ -103,13 +105,14 @@ Crc32FixedFactor::Crc32FixedFactor(std::uint32_t factor) : tables_{} {
 }
 
 std::uint32_t Crc32ShiftedTerm(std::uint8_t delta, std::uint32_t shift) {
-    // The term is linear in delta: one fixed factor for each of its bits.
-    static const std::array<Crc32FixedFactor, 8> kBitTerms = [] {
-        return std::array<Crc32FixedFactor, 8>{
-            Crc32FixedFactor(kTables[0][1]),  Crc32FixedFactor(kTables[0][2]),
-            Crc32FixedFactor(kTables[0][4]),  Crc32FixedFactor(kTables[0][8]),
-            Crc32FixedFactor(kTables[0][16]), Crc32FixedFactor(kTables[0][32]),
-            Crc32FixedFactor(kTables[0][64]), Crc32FixedFactor(kTables[0][128])};
+    // The term is linear in delta: one fixed factor for each of its bits. On the heap, made
+    // when first needed: the command line maps no more than it must before it runs.
+    static const std::vector<Crc32FixedFactor> kBitTerms = [] {
+        std::vector<Crc32FixedFactor> factors;
+        for (int bit = 0; bit < 8; ++bit) {
+            factors.emplace_back(kTables[0][1u << bit]);
+        }
+        return factors;
     }();
     std::uint32_t term = 0;
     for (unsigned bits = delta; bits != 0; bits &= bits - 1) {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
+#include <memory>
 
 #include "recovery/crc32.h"
 
@@ -176,9 +176,10 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> MaskedView::ChangesAtThresh
     const std::int64_t last = first + (end - first) / c.positions.stride * c.positions.stride;
     // The factor for a stride, kept for the next range, which has the same stride.
     thread_local std::int64_t factorStride = 0;
-    thread_local std::optional<Crc32FixedFactor> nextBack;
+    thread_local std::unique_ptr<Crc32FixedFactor> nextBack;
     if (factorStride != c.positions.stride) {
-        nextBack.emplace(Crc32ZeroBytes(static_cast<std::uint64_t>(c.positions.stride)));
+        nextBack = std::make_unique<Crc32FixedFactor>(
+            Crc32ZeroBytes(static_cast<std::uint64_t>(c.positions.stride)));
         factorStride = c.positions.stride;
     }
     std::uint32_t shift = Crc32ZeroBytes(static_cast<std::uint64_t>(end - last));

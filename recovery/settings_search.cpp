@@ -206,6 +206,9 @@ private:
         FileKind kind;
         bool endKnown;
         std::shared_ptr<const StrideHypothesis> hypothesis;
+        // Hypotheses that know more of the same bytes: a candidate that fits one of them is
+        // checked there, so here only those that fit none.
+        std::vector<std::shared_ptr<const StrideHypothesis>> coveredBy;
     };
 
     std::vector<KindPlan> Plan() const;
@@ -214,7 +217,7 @@ private:
     void AddBlindPlainTasks(FileKind kind, const ObservedTemplate& observed);
     void CollectRandomHypotheses(FileKind kind, const ObservedTemplate& observed,
                                  std::vector<RandomHypothesis>& hypotheses) const;
-    void AddRandomTasks(const std::vector<RandomHypothesis>& hypotheses);
+    void AddRandomTasks(std::vector<RandomHypothesis> hypotheses);
     void CheckPlain(FileKind kind, const StrideHypothesis& hypothesis, const StructureCheck& check,
                     BlockReader& reader);
     // A confirmed randomised answer whose checks left converted bytes unchecked: its
@@ -359,20 +362,82 @@ void Search::CollectRandomHypotheses(FileKind kind, const ObservedTemplate& obse
                                           });
             });
             if (!known && KnownBits(hypothesis) >= (request_.hints.value ? 8 : kRandomBitsNeeded)) {
-                hypotheses.push_back({kind, observed.known.endKnown,
-                                      std::make_shared<const StrideHypothesis>(hypothesis)});
+                hypotheses.push_back({kind,
+                                      observed.known.endKnown,
+                                      std::make_shared<const StrideHypothesis>(hypothesis),
+                                      {}});
             }
             return true;
         });
-    // The likeliest first: fewest masks of 0, then the most known bits (the fewest candidates).
+    // The most known bits first (the fewest candidates): a mask of 0 is no rarer than a
+    // template that does not fit.
     std::stable_sort(hypotheses.begin() + static_cast<std::ptrdiff_t>(fromHere), hypotheses.end(),
                      [](const RandomHypothesis& a, const RandomHypothesis& b) {
-                         return std::pair(a.hypothesis->misses, -KnownBits(*a.hypothesis)) <
-                                std::pair(b.hypothesis->misses, -KnownBits(*b.hypothesis));
+                         return KnownBits(*a.hypothesis) > KnownBits(*b.hypothesis);
                      });
 }
 
-void Search::AddRandomTasks(const std::vector<RandomHypothesis>& hypotheses) {
+// Whether outer knows every byte that inner knows, each at least as narrowly, and more.
+bool KnowsMore(const StrideHypothesis& outer, const StrideHypothesis& inner) {
+    if (outer.stride != inner.stride || outer.firsts != inner.firsts ||
+        outer.converted.size() <= inner.converted.size()) {
+        return false;
+    }
+    return std::ranges::all_of(inner.converted, [&](const ObservedByte& byte) {
+        const auto same = std::ranges::find(outer.converted, byte.offset, &ObservedByte::offset);
+        return same != outer.converted.end() && (same->allowed & ~byte.allowed).none();
+    });
+}
+
+// Whether the candidate gives every known byte of the hypothesis an allowed value.
+bool Fits(const SettingsClass& candidate, const StrideHypothesis& hypothesis) {
+    return std::ranges::all_of(hypothesis.converted, [&](const ObservedByte& byte) {
+        const MaskDecision decision = candidate.MaskAt(byte.Position());
+        return decision.splitAt == 0 &&
+               byte.allowed.test(static_cast<std::uint8_t>(byte.found ^ decision.mask));
+    });
+}
+
+// The parts of the candidate's seed range that fit none of the hypotheses: cut where their
+// known bytes' masks change.
+std::vector<SettingsClass> Uncovered(
+    const SettingsClass& candidate,
+    const std::vector<std::shared_ptr<const StrideHypothesis>>& coveredBy) {
+    if (coveredBy.empty()) {
+        return {candidate};
+    }
+    std::vector<std::uint32_t> cuts{candidate.seed.lowFirst, candidate.seed.lowEnd};
+    for (const auto& other : coveredBy) {
+        for (const ObservedByte& byte : other->converted) {
+            const std::uint32_t cut = candidate.MaskAt(byte.Position()).splitAt;
+            if (cut != 0) {
+                cuts.push_back(cut);
+            }
+        }
+    }
+    std::ranges::sort(cuts);
+    std::vector<SettingsClass> parts;
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        SettingsClass part = candidate;
+        part.seed.lowFirst = cuts[i];
+        part.seed.lowEnd = cuts[i + 1];
+        if (part.seed.lowFirst < part.seed.lowEnd &&
+            std::ranges::none_of(coveredBy,
+                                 [&](const auto& other) { return Fits(part, *other); })) {
+            parts.push_back(part);
+        }
+    }
+    return parts;
+}
+
+void Search::AddRandomTasks(std::vector<RandomHypothesis> hypotheses) {
+    for (RandomHypothesis& random : hypotheses) {
+        for (const RandomHypothesis& other : hypotheses) {
+            if (other.kind == random.kind && KnowsMore(*other.hypothesis, *random.hypothesis)) {
+                random.coveredBy.push_back(other.hypothesis);
+            }
+        }
+    }
     std::optional<ValueClass> value;
     if (request_.hints.value) {
         value = ValueClass::Of({.value = *request_.hints.value, .randomize = true});
@@ -380,25 +445,43 @@ void Search::AddRandomTasks(const std::vector<RandomHypothesis>& hypotheses) {
             return;
         }
     }
-    // Value rules in ranges, each range over every hypothesis, so that the rules with few
+    // The hypotheses in tiers by how much they know, the likeliest and cheapest first; in a
+    // tier, value rules in ranges, each range over every hypothesis, so that the rules with few
     // near twins (the draw's low byte, small remainders) are tried everywhere first.
-    for (std::uint32_t rule = 0; rule < kRuleCount; rule += kRulesPerTask) {
-        if (value && rule > 0) {
-            break;
-        }
-        for (const RandomHypothesis& random : hypotheses) {
-            tasks_.push_back([this, random, rule, value](BlockReader& reader) {
-                const std::vector<KnownMask> known = KnownMasks(*random.hypothesis);
-                const auto check = MakeCheck(random.kind, true);
-                const StrideHypothesis& hypothesis = *random.hypothesis;
-                ForEachRandomClass({hypothesis.firsts.front(), hypothesis.stride}, known, rule,
-                                   rule + kRulesPerTask, value,
-                                   [&](const SettingsClass& candidate) {
-                                       CheckAll(random.kind, candidate, hypothesis.firsts, *check,
-                                                reader, &random);
-                                       return !Stopping();
-                                   });
-            });
+    // Hypotheses that others know more than come last: they matter only where the others'
+    // templates do not fit the file, and would otherwise check the others' near twins again.
+    const auto tier = [](const RandomHypothesis& random) {
+        const double bits = KnownBits(*random.hypothesis);
+        return (random.coveredBy.empty() ? 0 : 4) + (bits >= 32   ? 0
+                                                     : bits >= 24 ? 1
+                                                     : bits >= 16 ? 2
+                                                                  : 3);
+    };
+    for (int current = 0; current < 8; ++current) {
+        for (std::uint32_t rule = 0; rule < kRuleCount; rule += kRulesPerTask) {
+            if (value && rule > 0) {
+                break;
+            }
+            for (const RandomHypothesis& random : hypotheses) {
+                if (tier(random) != current) {
+                    continue;
+                }
+                tasks_.push_back([this, random, rule, value](BlockReader& reader) {
+                    const std::vector<KnownMask> known = KnownMasks(*random.hypothesis);
+                    const auto check = MakeCheck(random.kind, true);
+                    const StrideHypothesis& hypothesis = *random.hypothesis;
+                    ForEachRandomClass({hypothesis.firsts.front(), hypothesis.stride}, known, rule,
+                                       rule + kRulesPerTask, value,
+                                       [&](const SettingsClass& candidate) {
+                                           for (const SettingsClass& part :
+                                                Uncovered(candidate, random.coveredBy)) {
+                                               CheckAll(random.kind, part, hypothesis.firsts,
+                                                        *check, reader, &random);
+                                           }
+                                           return !Stopping();
+                                       });
+                });
+            }
         }
     }
 }

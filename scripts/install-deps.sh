@@ -15,8 +15,8 @@ packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-trans
 foreign_arch=
 case "$level" in
     build) ;;
-    test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
-    ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file) ;;
+    test) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream) ;;
+    ci) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream dpkg-dev file) ;;
     bench) packages+=(libbenchmark-dev time) ;;
     docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
     windows)

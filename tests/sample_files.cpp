@@ -248,6 +248,15 @@ Bytes Mp3(std::mt19937& random) {
 
 }  // namespace
 
+Bytes SmallestPng(std::size_t filler) {
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D',
+                 'R',  0,   0,   0,   1,    0,    0,    0,    1, 8, 0, 0,  0,   0};
+    BigEndian(out, Crc(out, 12), 4);
+    out.insert(out.end(), {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
+    out.resize(out.size() + filler, 0x55);
+    return out;
+}
+
 Bytes SampleFile(FileKind kind, std::mt19937& random) {
     switch (kind) {
         case FileKind::Png:
