@@ -101,14 +101,48 @@ def pdf(rng: random.Random) -> bytes:
     return bytes(out)
 
 
+def lzw_codes(pixels: list, code_size: int) -> bytes:
+    """A valid GIF LZW stream that sends every pixel as its own code, clearing before the table
+    fills; decoders build their table from it all the same."""
+    clear, end = 1 << code_size, (1 << code_size) + 1
+    out, bits, count = bytearray(), 0, 0
+    width, next_code, first = code_size + 1, end + 1, True
+
+    def emit(code: int) -> None:
+        nonlocal bits, count
+        bits |= code << count
+        count += width
+        while count >= 8:
+            out.append(bits & 0xFF)
+            bits >>= 8
+            count -= 8
+
+    emit(clear)
+    for pixel in pixels:
+        emit(pixel)
+        if not first:
+            next_code += 1
+            if next_code == 1 << width and width < 12:
+                width += 1
+        first = False
+        if next_code >= 4000:
+            emit(clear)
+            width, next_code, first = code_size + 1, end + 1, True
+    emit(end)
+    if count:
+        out.append(bits & 0xFF)
+    return bytes(out)
+
+
 def gif(rng: random.Random) -> bytes:
-    width, height = rng.randint(1, 400), rng.randint(1, 300)
+    width, height = rng.randint(1, 200), rng.randint(1, 150)
     depth = rng.randint(1, 8)
     out = bytearray(b"GIF89a" + struct.pack("<HH", width, height) + bytes([0xF0 | (depth - 1), 0, 0]))
     out += bytes(rng.getrandbits(8) for _ in range(3 << depth))
     out += b"\x21\xf9\x04\x00\x0a\x00\x00\x00"
-    out += b"\x2c" + struct.pack("<HHHH", 0, 0, width, height) + b"\x00" + bytes([max(2, depth)])
-    data = bytes(rng.getrandbits(8) for _ in range(rng.randint(100, 20000)))
+    code_size = max(2, depth)
+    out += b"\x2c" + struct.pack("<HHHH", 0, 0, width, height) + b"\x00" + bytes([code_size])
+    data = lzw_codes([rng.randrange(1 << depth) for _ in range(width * height)], code_size)
     for start in range(0, len(data), 255):
         block = data[start:start + 255]
         out += bytes([len(block)]) + block

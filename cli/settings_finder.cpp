@@ -78,6 +78,11 @@ void Summarise(const CommandLine& line, const SearchOutcome& outcome, const Sear
             output.error("the answer for " + file + " is probable only: the file's " +
                          std::string(recovery::KindTitle(outcome.answers.front().kind)) +
                          " structure fits it, but nothing in it can confirm it" + timedOut);
+            if (outcome.laterBeginnings > 0) {
+                output.error("where the converted bytes begin the file cannot tell: " +
+                             std::to_string(outcome.laterBeginnings) +
+                             " later beginnings fit as well; the earliest is shown");
+            }
             return;
         case SearchOutcome::Verdict::Ambiguous:
             output.error(

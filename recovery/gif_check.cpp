@@ -3,6 +3,8 @@
 // sub-blocks of a length byte and that many bytes, ended by a length of 0.
 #include "recovery/gif_check.h"
 
+#include <vector>
+
 namespace pomuru::recovery {
 
 namespace {
@@ -23,6 +25,94 @@ std::int64_t SkipSubBlocks(MaskedView& view, std::int64_t at, int& count) {
     }
     return at + 1;
 }
+
+// Decodes an image's LZW codes from its sub-blocks as far as counting its pixels, which must be
+// as many as the image has; past the chain, or -1 when the codes are no LZW stream.
+class LzwCount {
+public:
+    explicit LzwCount(int codeSize)
+        : clear_(1 << codeSize), codeSize_(codeSize), lengths_(kTableSize, 1) {
+        Reset();
+    }
+
+    std::int64_t Run(MaskedView& view, std::int64_t at, std::int64_t pixels, int& subBlocks) {
+        std::uint8_t block[255];
+        for (std::uint8_t length = view.At(at); length != 0; length = view.At(at)) {
+            view.Read(at + 1, {block, length});
+            for (std::size_t i = 0; i < length; ++i) {
+                bits_ |= std::uint32_t{block[i]} << count_;
+                count_ += 8;
+                while (!ended_ && count_ >= width_) {
+                    const auto code = static_cast<int>(bits_ & ((1u << width_) - 1));
+                    bits_ >>= width_;
+                    count_ -= width_;
+                    if (!Take(code)) {
+                        return -1;
+                    }
+                }
+            }
+            at += 1 + length;
+            ++subBlocks;
+        }
+        return pixels_ == pixels ? at + 1 : -1;
+    }
+
+private:
+    static constexpr int kTableSize = 4096;
+
+    void Reset() {
+        width_ = codeSize_ + 1;
+        next_ = clear_ + 2;
+        previous_ = -1;
+    }
+
+    bool Take(int code) {
+        if (code == clear_) {
+            Reset();
+            return true;
+        }
+        if (code == clear_ + 1) {
+            ended_ = true;
+            return true;
+        }
+        if (previous_ < 0) {
+            // After a clear code, a single pixel.
+            if (code > clear_) {
+                return false;
+            }
+            ++pixels_;
+            previous_ = code;
+            return true;
+        }
+        if (code > next_) {
+            return false;
+        }
+        const int length = code == next_ ? lengths_[static_cast<std::size_t>(previous_)] + 1
+                                         : lengths_[static_cast<std::size_t>(code)];
+        pixels_ += length;
+        if (next_ < kTableSize) {
+            lengths_[static_cast<std::size_t>(next_)] =
+                lengths_[static_cast<std::size_t>(previous_)] + 1;
+            ++next_;
+            if (next_ == 1 << width_ && width_ < 12) {
+                ++width_;
+            }
+        }
+        previous_ = code;
+        return true;
+    }
+
+    int clear_;
+    int codeSize_;
+    std::vector<int> lengths_;  // of each code's string
+    int width_ = 0;
+    int next_ = 0;
+    int previous_ = -1;
+    std::int64_t pixels_ = 0;
+    std::uint32_t bits_ = 0;
+    int count_ = 0;
+    bool ended_ = false;
+};
 
 }  // namespace
 
@@ -70,7 +160,12 @@ StructureCheck::Step GifCheck::Block(MaskedView& view) {
             codeSize < 2 || codeSize > 8) {
             return Step::Failed;
         }
-        after = SkipSubBlocks(view, next_ + 11 + table, subBlocks);
+        const std::int64_t pixels =
+            std::int64_t{descriptor[5] | descriptor[6] << 8} * (descriptor[7] | descriptor[8] << 8);
+        after = LzwCount(codeSize).Run(view, next_ + 11 + table, pixels, subBlocks);
+        if (after < 0) {
+            return Step::Failed;
+        }
     } else {
         return Step::Failed;
     }

@@ -1,6 +1,8 @@
 // Markers and segment contents as ITU T.81 lays them out.
 #include "recovery/jpeg_check.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace pomuru::recovery {
@@ -13,6 +15,8 @@ constexpr std::uint8_t kStartOfScan = 0xDA;
 constexpr std::uint8_t kQuantisation = 0xDB;
 constexpr std::uint8_t kHuffman = 0xC4;
 constexpr std::uint8_t kRestartInterval = 0xDD;
+constexpr std::uint8_t kApplication0 = 0xE0;
+constexpr std::uint8_t kApplication1 = 0xE1;
 constexpr std::int64_t kEntropyPiece = 64 * 1024;
 
 bool IsFrame(std::uint8_t marker) {
@@ -35,6 +39,12 @@ bool ContentFits(std::uint8_t marker, const std::vector<std::uint8_t>& content) 
             if (precision > 1 || (content[at] & 0xF) > 3 || at + 1 + table > n) {
                 return false;
             }
+            // No quantiser is 0 (of 16-bit ones, the high byte may be).
+            for (std::size_t i = at + 1; i < at + 1 + table; i += 1 + precision) {
+                if (content[i + precision] == 0 && (precision == 0 || content[i] == 0)) {
+                    return false;
+                }
+            }
             at += 1 + table;
         }
         return n > 0;
@@ -45,11 +55,17 @@ bool ContentFits(std::uint8_t marker, const std::vector<std::uint8_t>& content) 
             if ((content[at] >> 4) > 1 || (content[at] & 0xF) > 3 || at + 17 > n) {
                 return false;
             }
+            // The counts of each length leave room in the code tree (a prefix code).
             std::size_t symbols = 0;
+            std::int64_t room = 1;
             for (std::size_t i = 1; i <= 16; ++i) {
                 symbols += content[at + i];
+                room = room * 2 - content[at + i];
+                if (room < 0) {
+                    return false;
+                }
             }
-            if (symbols > 256 || at + 17 + symbols > n) {
+            if (symbols == 0 || symbols > 256 || at + 17 + symbols > n) {
                 return false;
             }
             at += 17 + symbols;
@@ -87,6 +103,30 @@ bool ContentFits(std::uint8_t marker, const std::vector<std::uint8_t>& content) 
     }
     if (marker == kRestartInterval) {
         return n == 2;
+    }
+    if (marker == kApplication0 && n >= 5 && std::equal(content.begin(), content.begin() + 5,
+                                                      "JFIF")) {
+        // Version 1.0x, units, densities that are not 0, and a thumbnail that fills the rest.
+        return n >= 14 && content[5] == 1 && content[6] <= 2 && content[7] <= 2 &&
+               (content[8] | content[9]) != 0 && (content[10] | content[11]) != 0 &&
+               n == 14 + 3 * std::size_t{content[12]} * content[13];
+    }
+    if (marker == kApplication1 && n >= 6 && std::equal(content.begin(), content.begin() + 6,
+                                                      "Exif\0")) {
+        // The TIFF header: byte order, 42, and where the first directory is.
+        if (n < 14) {
+            return false;
+        }
+        const bool intel = content[6] == 'I' && content[7] == 'I' && content[8] == 42 &&
+                           content[9] == 0;
+        const bool motorola = content[6] == 'M' && content[7] == 'M' && content[8] == 0 &&
+                              content[9] == 42;
+        const std::uint32_t directory =
+            intel ? std::uint32_t{content[10]} | content[11] << 8 | content[12] << 16 |
+                        std::uint32_t{content[13]} << 24
+                  : std::uint32_t{content[10]} << 24 | content[11] << 16 | content[12] << 8 |
+                        content[13];
+        return (intel || motorola) && directory >= 8 && directory + 6 <= n;
     }
     // Application segments, comments and the rare others: any contents.
     return (marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE || marker == 0xDC ||

@@ -91,9 +91,11 @@ StructureCheck::Step PdfCheck::Next(MaskedView& view) {
         case Stage::Table:
             return Table(view);
         case Stage::Entries:
+            return Entries(view);
+        case Stage::Text:
             break;
     }
-    return Entries(view);
+    return Text(view);
 }
 
 StructureCheck::Step PdfCheck::Trailer(MaskedView& view) {
@@ -121,10 +123,13 @@ StructureCheck::Step PdfCheck::Trailer(MaskedView& view) {
         return Step::Failed;
     }
     ++found_.structures;
+    textEnd_ = from + static_cast<std::int64_t>(found - tail.begin());
     if (ObjectAt(view, *offset, std::nullopt)) {
         // A cross-reference stream: compressed, so the object itself is all there is to see.
         ++found_.structures;
-        return Step::Done;
+        stage_ = Stage::Text;
+        next_ = 8;
+        return Step::More;
     }
     if (!view.Holds(*offset, "xref")) {
         return Step::Failed;
@@ -143,7 +148,10 @@ StructureCheck::Step PdfCheck::Table(MaskedView& view) {
     SkipSpace(text, at);
     if (Word(text, at, "trailer")) {
         ++found_.structures;
-        return objects_ > 0 ? Step::Done : Step::Failed;
+        std::ranges::sort(objectStarts_);
+        stage_ = Stage::Text;
+        next_ = 8;
+        return objects_ > 0 ? Step::More : Step::Failed;
     }
     const auto first = Number(text, at);
     if (!first || at >= text.size() || text[at] != ' ') {
@@ -169,6 +177,7 @@ StructureCheck::Step PdfCheck::Entries(MaskedView& view) {
     std::vector<std::uint8_t> entries(static_cast<std::size_t>(count * kEntrySize));
     view.Read(next_, entries);
     int objects = 0;
+    std::vector<std::int64_t> starts;
     for (std::int64_t i = 0; i < count; ++i) {
         const std::span<const std::uint8_t> entry = std::span<const std::uint8_t>(entries).subspan(
             static_cast<std::size_t>(i * kEntrySize), kEntrySize);
@@ -185,6 +194,7 @@ StructureCheck::Step PdfCheck::Entries(MaskedView& view) {
             if (*offset >= view.Size() || !ObjectAt(view, *offset, object_ + i)) {
                 return Step::Failed;
             }
+            starts.push_back(*offset);
             ++objects;
         }
     }
@@ -193,15 +203,100 @@ StructureCheck::Step PdfCheck::Entries(MaskedView& view) {
     remaining_ -= count;
     objects_ += objects;
     found_.structures += objects;
+    objectStarts_.insert(objectStarts_.end(), starts.begin(), starts.end());
     if (remaining_ == 0) {
         stage_ = Stage::Table;
     }
     return Step::More;
 }
 
+// Whether the bytes up to the latest, recent first, spell word backwards from back.
+bool EndsWith(std::uint64_t recent, std::uint64_t earlier, std::size_t back,
+              std::string_view word) {
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const std::size_t k = back + word.size() - 1 - i;
+        const std::uint64_t byte = k < 8 ? recent >> (8 * k) : earlier >> (8 * (k - 8));
+        if ((byte & 0xFF) != static_cast<std::uint8_t>(word[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+StructureCheck::Step PdfCheck::Text(MaskedView& view) {
+    if (next_ >= textEnd_) {
+        return lexer_ == Lexer::Normal || lexer_ == Lexer::Comment ? Step::Done : Step::Failed;
+    }
+    std::vector<std::uint8_t> piece(
+        static_cast<std::size_t>(std::min<std::int64_t>(textEnd_ - next_, 64 * 1024)));
+    view.Read(next_, piece);
+    PdfCheck after = *this;
+    std::int64_t offset = next_;
+    for (const std::uint8_t c : piece) {
+        // Before the first object and between two, only white space and comments.
+        if (after.nextObject_ < after.objectStarts_.size() &&
+            offset++ == after.objectStarts_[after.nextObject_]) {
+            after.inObject_ = true;
+            ++after.nextObject_;
+        }
+        const bool betweenObjects =
+            !after.inObject_ && after.nextObject_ < after.objectStarts_.size();
+        after.earlier_ = after.earlier_ << 8 | after.recent_ >> 56;
+        after.recent_ = after.recent_ << 8 | c;
+        const auto endsWith = [&after](std::size_t back, std::string_view word) {
+            return EndsWith(after.recent_, after.earlier_, back, word);
+        };
+        switch (after.lexer_) {
+            case Lexer::Comment:
+                after.lexer_ = c == '\r' || c == '\n' ? Lexer::Normal : Lexer::Comment;
+                continue;
+            case Lexer::String:
+                if (after.escaped_) {
+                    after.escaped_ = false;
+                } else if (c == '\\') {
+                    after.escaped_ = true;
+                } else if (c == '(') {
+                    ++after.depth_;
+                } else if (c == ')' && --after.depth_ == 0) {
+                    after.lexer_ = Lexer::Normal;
+                }
+                continue;
+            case Lexer::Stream:
+                if (endsWith(0, "endstream")) {
+                    after.lexer_ = Lexer::Normal;
+                }
+                continue;
+            case Lexer::Normal:
+                break;
+        }
+        if (endsWith(0, "endobj")) {
+            after.inObject_ = false;
+        }
+        if (c == '%') {
+            after.lexer_ = Lexer::Comment;
+        } else if (betweenObjects && c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f' &&
+                   c != 0) {
+            return Step::Failed;
+        } else if (c == '(') {
+            after.lexer_ = Lexer::String;
+            after.depth_ = 1;
+        } else if (c == '\n' && ((endsWith(1, "stream") && !endsWith(1, "endstream")) ||
+                                 (endsWith(1, "stream\r") && !endsWith(1, "endstream\r")))) {
+            after.lexer_ = Lexer::Stream;  // the keyword and a line end: data follows
+        } else if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0 &&
+                   (c < 0x21 || c > 0x7E)) {
+            return Step::Failed;
+        }
+    }
+    after.next_ += static_cast<std::int64_t>(piece.size());
+    ++after.found_.structures;
+    *this = after;
+    return Step::More;
+}
+
 std::string PdfCheck::Words() const {
     return "PDF structure only (" + std::to_string(objects_) +
-           " objects where the cross-reference table puts them)";
+           " objects where the cross-reference table puts them, text outside streams)";
 }
 
 }  // namespace pomuru::recovery

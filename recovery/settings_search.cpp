@@ -758,6 +758,21 @@ SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) co
             best = std::max(best, TemplateFit(answer));
         }
         std::erase_if(answers, [&](const Answer& answer) { return TemplateFit(answer) < best; });
+        // Answers that differ only in their first converted byte: the earliest is likeliest.
+        const bool beginningsOnly =
+            !answers.empty() && std::ranges::all_of(answers, [&](const Answer& answer) {
+                const SettingsClass& a = answer.settings;
+                const SettingsClass& b = answers.front().settings;
+                return answer.kind == answers.front().kind && a.value == b.value &&
+                       a.seed == b.seed && a.positions.stride == b.positions.stride &&
+                       (a.positions.first - b.positions.first) % a.positions.stride == 0;
+            });
+        if (beginningsOnly && answers.size() > 1) {
+            const auto earliest = std::ranges::min_element(
+                answers, {}, [](const Answer& answer) { return answer.settings.positions.first; });
+            outcome.laterBeginnings = answers.size() - 1;
+            answers = {*earliest};
+        }
     }
     std::ranges::stable_sort(answers, [](const Answer& a, const Answer& b) {
         return std::pair(a.found.checksums, a.found.structures) >

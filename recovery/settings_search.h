@@ -45,6 +45,10 @@ struct SearchOutcome {
     Verdict verdict = Verdict::NothingFits;
     std::vector<Answer> answers;   // the confirmed first, then the best supported
     std::size_t answersFound = 0;  // distinct answers found (at most a limit)
+    // Probable answers that differ only in where the converted bytes begin, all in bytes the
+    // structure leaves free: the one with the earliest beginning is given, as people's starts
+    // and slides are small; these are the later ones.
+    std::size_t laterBeginnings = 0;
     bool timedOut = false;
     std::vector<FileKind> kinds;  // the kinds searched, the likeliest first
     unsigned threads = 1;

@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -185,19 +186,50 @@ Bytes Pdf(std::mt19937& random) {
     return out;
 }
 
+// Each pixel as its own LZW code, cleared before the table fills: valid for any decoder.
+Bytes LzwCodes(std::mt19937& random, int pixels, int codeSize) {
+    Bytes out;
+    std::uint32_t bits = 0;
+    int count = 0;
+    int width = codeSize + 1;
+    const int clear = 1 << codeSize;
+    int next = clear + 2;
+    const auto emit = [&](int code) {
+        bits |= static_cast<std::uint32_t>(code) << count;
+        for (count += width; count >= 8; count -= 8, bits >>= 8) {
+            out.push_back(static_cast<std::uint8_t>(bits));
+        }
+    };
+    emit(clear);
+    for (int i = 0; i < pixels; ++i) {
+        emit(static_cast<int>(random() % 2));
+        if (i > 0 && ++next == 1 << width && width < 12) {
+            ++width;
+        }
+    }
+    emit(clear + 1);
+    if (count > 0) {
+        out.push_back(static_cast<std::uint8_t>(bits));
+    }
+    return out;
+}
+
 Bytes Gif(std::mt19937& random) {
     Bytes out;
     Append(out, "GIF89a");
     LittleEndian(out, 40, 2);
     LittleEndian(out, 30, 2);
-    out.insert(out.end(), {0xF1, 0, 0});
-    const Bytes palette = Noise(random, 12);
+    out.insert(out.end(), {0xF0, 0, 0});
+    const Bytes palette = Noise(random, 6);
     out.insert(out.end(), palette.begin(), palette.end());
     out.insert(out.end(), {0x2C, 0, 0, 0, 0, 40, 0, 30, 0, 0, 2});
-    for (int blocks = Pick(random, 1, 30); blocks > 0; --blocks) {
-        const Bytes block = Noise(random, Pick(random, 1, 255));
-        out.push_back(static_cast<std::uint8_t>(block.size()));
-        out.insert(out.end(), block.begin(), block.end());
+    // 1200 pixels: fewer codes than the table holds.
+    const Bytes codes = LzwCodes(random, 40 * 30, 2);
+    for (std::size_t at = 0; at < codes.size(); at += 255) {
+        const std::size_t size = std::min<std::size_t>(255, codes.size() - at);
+        out.push_back(static_cast<std::uint8_t>(size));
+        out.insert(out.end(), codes.begin() + static_cast<std::ptrdiff_t>(at),
+                   codes.begin() + static_cast<std::ptrdiff_t>(at + size));
     }
     out.insert(out.end(), {0, 0x3B});
     return out;
