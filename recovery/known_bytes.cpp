@@ -120,9 +120,25 @@ std::vector<KindTemplate> ZipTemplates(std::int64_t size) {
     head.Range(11, 0, 0xBF);  // hours up to 23
     // Name and extra field shorter than 256 bytes; the name starts with a printable character.
     head.Range(26, 1, 0xFF).Bytes(27, {0}).Bytes(29, {0}).Range(30, 0x21, 0xFF);
+    // Sizes and offsets within the file have no bytes above the file's own size.
+    const auto below = [size](TemplateBuilder& builder, std::int64_t offset, int bytes,
+                              std::int64_t limit) {
+        for (int i = 0; i < bytes; ++i) {
+            if ((limit >> (8 * i)) == 0) {
+                builder.Bytes(offset + i, {0});
+            }
+        }
+        return size;
+    };
+    below(head, 18, 4, size);  // the first entry's compressed size
     TemplateBuilder ended = head;
-    // The end record without a comment, on one disk.
+    // The end record without a comment, on one disk: its entry counts (46 bytes each at least),
+    // the directory's size and offset.
     ended.Text(-22, "PK\x05\x06").Bytes(-18, {0, 0, 0, 0}).Bytes(-2, {0, 0}).EndKnown();
+    below(ended, -14, 2, size / 46);
+    below(ended, -12, 2, size / 46);
+    below(ended, -10, 4, size);
+    below(ended, -6, 4, size);
     // Below 16 MiB, and fewer than 256 entries: the high bytes of sizes, counts and offsets.
     TemplateBuilder small = ended;
     small.Bytes(21, {0}).Bytes(25, {0}).Bytes(-13, {0}).Bytes(-11, {0}).Bytes(-7, {0});
