@@ -13,6 +13,7 @@
 #include "recovery/inflater.h"
 #include "recovery/settings_for_class.h"
 #include "recovery/settings_search.h"
+#include "recovery/twin_classes.h"
 #include "sample_files.h"
 
 namespace pomuru::test {
@@ -261,6 +262,29 @@ TEST(recovery, bytes_no_check_reaches_leave_the_answer_open) {
     EXPECT_TRUE(none.verdict == SearchOutcome::Verdict::NothingFits ||
                 none.verdict == SearchOutcome::Verdict::UnknownKind);
     EXPECT_TRUE(none.answers.empty());
+}
+
+TEST(recovery, a_twin_differs_only_where_no_check_looked) {
+    // A remainder by 30000 and the draw's own low byte agree wherever the draw stays below
+    // 30000: with the bytes where it does not unchecked, the second is a twin of the first.
+    const SettingsClass answer =
+        SettingsClass::Of({.step = 1, .value = 30000, .start = 1, .randomize = true});
+    const SettingsClass lowByte{answer.positions,
+                                {recovery::ValueClass::Rule::LowByte, answer.value.lowByte, 1},
+                                {answer.seed.high % 256, answer.seed.lowFirst, answer.seed.lowEnd}};
+    std::vector<recovery::ByteRange> wrapped;
+    for (std::int64_t position = 1; position <= 20000; ++position) {
+        if (answer.MaskAt(position).mask != lowByte.MaskAt(position).mask) {
+            wrapped.push_back({position - 1, position});
+        }
+    }
+    ASSERT_FALSE(wrapped.empty());
+    EXPECT_TRUE(recovery::TwinOf(answer, lowByte, wrapped, 20000).has_value());
+    // Checked where they differ: no twin; nothing differs: the same answer, no twin.
+    const std::vector<recovery::ByteRange> most(wrapped.begin() + 1, wrapped.end());
+    EXPECT_FALSE(recovery::TwinOf(answer, lowByte, most, 20000).has_value());
+    EXPECT_FALSE(recovery::TwinOf(answer, answer, wrapped, 20000).has_value());
+    EXPECT_TRUE(recovery::ConvertsUnchecked(answer.positions, wrapped, 20000));
 }
 
 }  // namespace
