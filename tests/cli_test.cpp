@@ -264,6 +264,8 @@ TEST(cli, finds_forgotten_settings_and_restores_only_with_one_answer) {
         {cli + "--kind=PNG --step 3 png.pmr dst.bin", 0, answer, "", &png},
         {cli + "--no-randomize png.pmr dst.bin", 1, "",
          "no settings found that restore 'png.pmr' to a ", nullptr},
+        {cli + "--value 91 png.pmr", 1, "", "no settings found that restore 'png.pmr' to a ",
+         nullptr},
         {cli + "open.pmr dst.bin", 3, "--value ", "", nullptr},
         {cli + "jpeg.pmr dst.bin", 3, "--value 7 --step 2 --start 0 --slide 0\n  probable: JPEG",
          "the answer for 'jpeg.pmr' is probable only", &jpeg},

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "cipher/crt_random.h"
+#include "recovery/candidate_validation.h"
 #include "recovery/crc32.h"
 #include "recovery/inflater.h"
 #include "recovery/settings_for_class.h"
@@ -137,6 +138,14 @@ TEST(recovery, generator_draw_is_a_start_plus_an_offset_plus_a_carry) {
         const int draw = recovery::DrawAt(point, start >> 16, start & 0xFFFF);
         ASSERT_EQ(draw, FirstRandomAfterSeed(sum + position)) << sum << " " << position;
         ASSERT_EQ(recovery::SumFor(start), sum & 0x7FFFFFFF);
+        // Just below and at the position's threshold, where the carry comes in.
+        for (const std::uint32_t low : {point.threshold - 1, point.threshold}) {
+            if (low < recovery::kLowRange) {
+                const std::uint32_t edge = (start & 0x7FFF0000) | low;
+                ASSERT_EQ(recovery::DrawAt(point, edge >> 16, low),
+                          FirstRandomAfterSeed(recovery::SumFor(edge) + position));
+            }
+        }
         const int step = (FirstRandomAfterSeed(sum + position + 1) - draw + 0x8000) % 0x8000;
         ASSERT_TRUE(step == 3 || step == 4) << step;
     }
@@ -145,10 +154,25 @@ TEST(recovery, generator_draw_is_a_start_plus_an_offset_plus_a_carry) {
 TEST(recovery, checksum_arithmetic_and_inflater_agree_with_zlib) {
     std::mt19937 random = SeededRandom();
     for (int round = 0; round < 30; ++round) {
+        // Bytes of a few values, or a piece repeated: matches of every length and distance.
         Bytes data(static_cast<std::size_t>(Pick(random, 1, 70000)));
         const int spread = Pick(random, 2, 256);
-        for (auto& byte : data) {
-            byte = static_cast<std::uint8_t>(random() % static_cast<unsigned>(spread));
+        const std::size_t period = round % 2 == 0 ? data.size() : Pick(random, 1, 300);
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            data[i] = i < period
+                          ? static_cast<std::uint8_t>(random() % static_cast<unsigned>(spread))
+                          : data[i - period];
+        }
+        if (round == 0) {
+            // Each match length once: a random piece of that length, then the piece again.
+            data.clear();
+            for (int length = 3; length <= 258; ++length) {
+                const Bytes piece = SampleBytes(static_cast<std::size_t>(length),
+                                                static_cast<std::uint32_t>(length));
+                for (int twice = 0; twice < 2; ++twice) {
+                    data.insert(data.end(), piece.begin(), piece.end());
+                }
+            }
         }
         const auto zlibCrc = [](const Bytes& bytes) {
             return static_cast<std::uint32_t>(
@@ -164,7 +188,8 @@ TEST(recovery, checksum_arithmetic_and_inflater_agree_with_zlib) {
                   zlibCrc(data) ^ recovery::Crc32Contribution(delta, data.size() - at - 1));
         // Raw DEFLATE from every level and strategy, whole and cut short.
         z_stream stream{};
-        deflateInit2(&stream, round % 10, Z_DEFLATED, -15, 8, round % 3 == 0 ? Z_FIXED : 0);
+        deflateInit2(&stream, round == 0 ? 9 : round % 10, Z_DEFLATED, -15, 8,
+                     round % 3 == 0 ? Z_FIXED : 0);
         Bytes packed(deflateBound(&stream, static_cast<uLong>(data.size())));
         stream.next_in = data.data();
         stream.avail_in = static_cast<uInt>(data.size());
@@ -285,6 +310,12 @@ TEST(recovery, a_twin_differs_only_where_no_check_looked) {
     EXPECT_FALSE(recovery::TwinOf(answer, lowByte, most, 20000).has_value());
     EXPECT_FALSE(recovery::TwinOf(answer, answer, wrapped, 20000).has_value());
     EXPECT_TRUE(recovery::ConvertsUnchecked(answer.positions, wrapped, 20000));
+    // Within one class: a seed range that leaves masks undecided is cut where they change.
+    SettingsClass wide = answer;
+    wide.seed.lowFirst = 0;
+    wide.seed.lowEnd = recovery::kLowRange;
+    EXPECT_FALSE(recovery::UndecidedThresholds(wide, 20000).empty());
+    EXPECT_TRUE(recovery::UndecidedThresholds(answer, 20000).empty());
 }
 
 }  // namespace
