@@ -59,6 +59,10 @@ std::string PositionWords(const Progression& positions) {
 }  // namespace
 
 std::string DescribeClass(const SettingsClass& settings, const CipherParams& params) {
+    if (settings.value == ValueClass{}) {
+        return "any value whose low byte is 0, not randomised, which changes nothing: the file "
+               "is not scrambled";
+    }
     std::string words = ValueWords(settings.value) + "; " + PositionWords(settings.positions);
     const int bits = settings.SumBits();
     if (bits > 0) {
