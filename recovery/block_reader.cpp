@@ -17,7 +17,9 @@ const BlockReader::Block& BlockReader::Load(std::int64_t index) {
             return block;
         }
     }
-    Block& victim = *std::ranges::min_element(blocks_, {}, &Block::lastUse);
+    Block& victim =
+        *std::min_element(blocks_.begin(), blocks_.end(),
+                          [](const Block& a, const Block& b) { return a.lastUse < b.lastUse; });
     const std::int64_t offset = index * kBlockSize;
     victim.bytes.resize(static_cast<std::size_t>(std::min(kBlockSize, size_ - offset)));
     victim.index = -1;

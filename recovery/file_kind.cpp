@@ -30,7 +30,8 @@ constexpr std::array<FileKind, 7> kKinds{FileKind::Png, FileKind::Zip, FileKind:
                                          FileKind::Mp3};
 
 const KindNaming& NamingOf(FileKind kind) {
-    return *std::ranges::find(kNaming, kind, &KindNaming::kind);
+    return *std::find_if(kNaming.begin(), kNaming.end(),
+                         [kind](const KindNaming& naming) { return naming.kind == kind; });
 }
 
 }  // namespace
@@ -49,8 +50,8 @@ std::string_view KindTitle(FileKind kind) {
 
 std::optional<FileKind> ParseKind(std::string_view name) {
     std::string lower(name);
-    std::ranges::transform(lower, lower.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (lower == "jpg") {
         return FileKind::Jpeg;
     }

@@ -104,23 +104,23 @@ bool ContentFits(std::uint8_t marker, const std::vector<std::uint8_t>& content) 
     if (marker == kRestartInterval) {
         return n == 2;
     }
-    if (marker == kApplication0 && n >= 5 && std::equal(content.begin(), content.begin() + 5,
-                                                      "JFIF")) {
+    if (marker == kApplication0 && n >= 5 &&
+        std::equal(content.begin(), content.begin() + 5, "JFIF")) {
         // Version 1.0x, units, densities that are not 0, and a thumbnail that fills the rest.
         return n >= 14 && content[5] == 1 && content[6] <= 2 && content[7] <= 2 &&
                (content[8] | content[9]) != 0 && (content[10] | content[11]) != 0 &&
                n == 14 + 3 * std::size_t{content[12]} * content[13];
     }
-    if (marker == kApplication1 && n >= 6 && std::equal(content.begin(), content.begin() + 6,
-                                                      "Exif\0")) {
+    if (marker == kApplication1 && n >= 6 &&
+        std::equal(content.begin(), content.begin() + 6, "Exif\0")) {
         // The TIFF header: byte order, 42, and where the first directory is.
         if (n < 14) {
             return false;
         }
-        const bool intel = content[6] == 'I' && content[7] == 'I' && content[8] == 42 &&
-                           content[9] == 0;
-        const bool motorola = content[6] == 'M' && content[7] == 'M' && content[8] == 0 &&
-                              content[9] == 42;
+        const bool intel =
+            content[6] == 'I' && content[7] == 'I' && content[8] == 42 && content[9] == 0;
+        const bool motorola =
+            content[6] == 'M' && content[7] == 'M' && content[8] == 0 && content[9] == 42;
         const std::uint32_t directory =
             intel ? std::uint32_t{content[10]} | content[11] << 8 | content[12] << 16 |
                         std::uint32_t{content[13]} << 24

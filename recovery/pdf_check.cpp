@@ -148,7 +148,7 @@ StructureCheck::Step PdfCheck::Table(MaskedView& view) {
     SkipSpace(text, at);
     if (Word(text, at, "trailer")) {
         ++found_.structures;
-        std::ranges::sort(objectStarts_);
+        std::sort(objectStarts_.begin(), objectStarts_.end());
         stage_ = Stage::Text;
         next_ = 8;
         return objects_ > 0 ? Step::More : Step::Failed;

@@ -94,7 +94,9 @@ std::vector<Point> TellingPoints(std::span<const KnownMask> known) {
             telling.push_back(byte);
         }
     }
-    std::ranges::stable_sort(telling, {}, [](const KnownMask& byte) { return byte.masks.count(); });
+    std::stable_sort(telling.begin(), telling.end(), [](const KnownMask& a, const KnownMask& b) {
+        return a.masks.count() < b.masks.count();
+    });
     std::vector<Point> points;
     for (const KnownMask& byte : telling) {
         points.push_back({PointAt(static_cast<std::uint64_t>(byte.position)), byte.masks});

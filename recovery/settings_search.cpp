@@ -118,7 +118,8 @@ double KnownBits(const StrideHypothesis& hypothesis) {
 }
 
 std::int64_t EarliestChange(const ObservedTemplate& observed) {
-    const auto changed = std::ranges::find_if(observed.bytes, &ObservedByte::Changed);
+    const auto changed = std::find_if(observed.bytes.begin(), observed.bytes.end(),
+                                      [](const ObservedByte& byte) { return byte.Changed(); });
     return changed == observed.bytes.end() ? 0 : changed->Position();
 }
 
@@ -141,7 +142,9 @@ KindPlan PlanKind(FileKind kind, const Edges& edges, std::int64_t size) {
         const std::int64_t earliest = EarliestChange(observed);
         plan.intact = plan.intact || (earliest == 0 && !observed.bytes.empty());
         plan.unchanged = std::max<std::size_t>(
-            plan.unchanged, std::ranges::count_if(observed.bytes, &ObservedByte::IsExactUnchanged));
+            plan.unchanged,
+            std::count_if(observed.bytes.begin(), observed.bytes.end(),
+                          [](const ObservedByte& byte) { return byte.IsExactUnchanged(); }));
         ForEachStrideHypothesis(
             observed.bytes, {1, earliest, 1, 1}, [&](const StrideHypothesis& hypothesis) {
                 plan.randomFits = true;
@@ -287,7 +290,7 @@ std::vector<KindPlan> Search::Plan() const {
         plans.push_back(PlanKind(kind, edges, size_));
     }
     // Kinds that plain settings explain first, then the ones whose known bytes are most intact.
-    std::ranges::stable_sort(plans, [](const KindPlan& a, const KindPlan& b) {
+    std::stable_sort(plans.begin(), plans.end(), [](const KindPlan& a, const KindPlan& b) {
         return std::pair(a.plainFits || a.intact, a.unchanged) >
                std::pair(b.plainFits || b.intact, b.unchanged);
     });
@@ -352,15 +355,18 @@ void Search::CollectRandomHypotheses(FileKind kind, const ObservedTemplate& obse
         observed.bytes, {firstStride, lastStride, 1, kRandomFirsts},
         [&](const StrideHypothesis& hypothesis) {
             // Another template of the kind may have found it: the same bytes known.
-            const bool known = std::ranges::any_of(hypotheses, [&](const RandomHypothesis& h) {
-                return h.kind == kind && h.endKnown == observed.known.endKnown &&
-                       h.hypothesis->stride == hypothesis.stride &&
-                       h.hypothesis->firsts == hypothesis.firsts &&
-                       std::ranges::equal(h.hypothesis->converted, hypothesis.converted,
-                                          [](const ObservedByte& a, const ObservedByte& b) {
-                                              return a.offset == b.offset && a.allowed == b.allowed;
-                                          });
-            });
+            const bool known =
+                std::any_of(hypotheses.begin(), hypotheses.end(), [&](const RandomHypothesis& h) {
+                    return h.kind == kind && h.endKnown == observed.known.endKnown &&
+                           h.hypothesis->stride == hypothesis.stride &&
+                           h.hypothesis->firsts == hypothesis.firsts &&
+                           std::equal(h.hypothesis->converted.begin(),
+                                      h.hypothesis->converted.end(), hypothesis.converted.begin(),
+                                      hypothesis.converted.end(),
+                                      [](const ObservedByte& a, const ObservedByte& b) {
+                                          return a.offset == b.offset && a.allowed == b.allowed;
+                                      });
+                });
             if (!known && KnownBits(hypothesis) >= (request_.hints.value ? 8 : kRandomBitsNeeded)) {
                 hypotheses.push_back({kind,
                                       observed.known.endKnown,
@@ -383,19 +389,23 @@ bool KnowsMore(const StrideHypothesis& outer, const StrideHypothesis& inner) {
         outer.converted.size() <= inner.converted.size()) {
         return false;
     }
-    return std::ranges::all_of(inner.converted, [&](const ObservedByte& byte) {
-        const auto same = std::ranges::find(outer.converted, byte.offset, &ObservedByte::offset);
-        return same != outer.converted.end() && (same->allowed & ~byte.allowed).none();
-    });
+    return std::all_of(
+        inner.converted.begin(), inner.converted.end(), [&](const ObservedByte& byte) {
+            const auto same = std::find_if(
+                outer.converted.begin(), outer.converted.end(),
+                [&](const ObservedByte& other) { return other.offset == byte.offset; });
+            return same != outer.converted.end() && (same->allowed & ~byte.allowed).none();
+        });
 }
 
 // Whether the candidate gives every known byte of the hypothesis an allowed value.
 bool Fits(const SettingsClass& candidate, const StrideHypothesis& hypothesis) {
-    return std::ranges::all_of(hypothesis.converted, [&](const ObservedByte& byte) {
-        const MaskDecision decision = candidate.MaskAt(byte.Position());
-        return decision.splitAt == 0 &&
-               byte.allowed.test(static_cast<std::uint8_t>(byte.found ^ decision.mask));
-    });
+    return std::all_of(
+        hypothesis.converted.begin(), hypothesis.converted.end(), [&](const ObservedByte& byte) {
+            const MaskDecision decision = candidate.MaskAt(byte.Position());
+            return decision.splitAt == 0 &&
+                   byte.allowed.test(static_cast<std::uint8_t>(byte.found ^ decision.mask));
+        });
 }
 
 // The parts of the candidate's seed range that fit none of the hypotheses: cut where their
@@ -415,15 +425,15 @@ std::vector<SettingsClass> Uncovered(
             }
         }
     }
-    std::ranges::sort(cuts);
+    std::sort(cuts.begin(), cuts.end());
     std::vector<SettingsClass> parts;
     for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
         SettingsClass part = candidate;
         part.seed.lowFirst = cuts[i];
         part.seed.lowEnd = cuts[i + 1];
         if (part.seed.lowFirst < part.seed.lowEnd &&
-            std::ranges::none_of(coveredBy,
-                                 [&](const auto& other) { return Fits(part, *other); })) {
+            std::none_of(coveredBy.begin(), coveredBy.end(),
+                         [&](const auto& other) { return Fits(part, *other); })) {
             parts.push_back(part);
         }
     }
@@ -552,7 +562,7 @@ void Search::Record(FileKind kind, const CheckedClass& checked, const RandomHypo
     const Answer answer{
         kind, checked.settings, *params, checked.confirmed, checked.evidence, checked.words};
     const std::lock_guard lock(mutex_);
-    if (std::ranges::any_of(answers_, [&](const Answer& known) {
+    if (std::any_of(answers_.begin(), answers_.end(), [&](const Answer& known) {
             return known.confirmed == answer.confirmed && SameOnFile(known, answer, size_);
         })) {
         return;
@@ -618,7 +628,7 @@ SearchOutcome Search::Run(const SearchProgress& progress) {
         }
     }
     const auto searched = [&](const KindPlan& plan) {
-        return std::ranges::count(kinds, plan.kind) > 0;
+        return std::count(kinds.begin(), kinds.end(), plan.kind) > 0;
     };
     // Unchanged files first, then plain settings for every kind, with a known byte changed and
     // then without; randomised ones only if no plain ones fit, as these tell far more.
@@ -726,14 +736,15 @@ std::size_t Search::TemplateFit(const Answer& answer) const {
             continue;
         }
         for (const ObservedTemplate& observed : plan.templates) {
-            const bool fits = std::ranges::all_of(observed.bytes, [&](const ObservedByte& byte) {
-                if (!answer.settings.positions.Contains(byte.Position())) {
-                    return !byte.Changed();
-                }
-                const MaskDecision decision = answer.settings.MaskAt(byte.Position());
-                return decision.splitAt == 0 &&
-                       byte.allowed.test(static_cast<std::uint8_t>(byte.found ^ decision.mask));
-            });
+            const bool fits = std::all_of(
+                observed.bytes.begin(), observed.bytes.end(), [&](const ObservedByte& byte) {
+                    if (!answer.settings.positions.Contains(byte.Position())) {
+                        return !byte.Changed();
+                    }
+                    const MaskDecision decision = answer.settings.MaskAt(byte.Position());
+                    return decision.splitAt == 0 &&
+                           byte.allowed.test(static_cast<std::uint8_t>(byte.found ^ decision.mask));
+                });
             if (fits) {
                 best = std::max(best, observed.bytes.size());
             }
@@ -747,7 +758,8 @@ SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) co
     outcome.kinds = std::move(kinds);
     outcome.timedOut = timedOut_;
     std::vector<Answer> answers = answers_;
-    const bool anyConfirmed = std::ranges::any_of(answers, &Answer::confirmed);
+    const bool anyConfirmed = std::any_of(answers.begin(), answers.end(),
+                                          [](const Answer& answer) { return answer.confirmed; });
     if (anyConfirmed) {
         std::erase_if(answers, [](const Answer& answer) { return !answer.confirmed; });
     } else {
@@ -760,7 +772,8 @@ SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) co
         std::erase_if(answers, [&](const Answer& answer) { return TemplateFit(answer) < best; });
         // Answers that differ only in their first converted byte: the earliest is likeliest.
         const bool beginningsOnly =
-            !answers.empty() && std::ranges::all_of(answers, [&](const Answer& answer) {
+            !answers.empty() &&
+            std::all_of(answers.begin(), answers.end(), [&](const Answer& answer) {
                 const SettingsClass& a = answer.settings;
                 const SettingsClass& b = answers.front().settings;
                 return answer.kind == answers.front().kind && a.value == b.value &&
@@ -768,13 +781,15 @@ SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) co
                        (a.positions.first - b.positions.first) % a.positions.stride == 0;
             });
         if (beginningsOnly && answers.size() > 1) {
-            const auto earliest = std::ranges::min_element(
-                answers, {}, [](const Answer& answer) { return answer.settings.positions.first; });
+            const auto earliest = std::min_element(
+                answers.begin(), answers.end(), [](const Answer& a, const Answer& b) {
+                    return a.settings.positions.first < b.settings.positions.first;
+                });
             outcome.laterBeginnings = answers.size() - 1;
             answers = {*earliest};
         }
     }
-    std::ranges::stable_sort(answers, [](const Answer& a, const Answer& b) {
+    std::stable_sort(answers.begin(), answers.end(), [](const Answer& a, const Answer& b) {
         return std::pair(a.found.checksums, a.found.structures) >
                std::pair(b.found.checksums, b.found.structures);
     });

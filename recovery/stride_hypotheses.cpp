@@ -26,7 +26,8 @@ std::vector<std::int64_t> Firsts(std::int64_t low, std::int64_t high, std::int64
 
 void ForEachStrideHypothesis(std::span<const ObservedByte> observed, const StrideLimits& limits,
                              const std::function<bool(const StrideHypothesis&)>& found) {
-    const auto firstChange = std::ranges::find_if(observed, &ObservedByte::Changed);
+    const auto firstChange = std::find_if(observed.begin(), observed.end(),
+                                          [](const ObservedByte& byte) { return byte.Changed(); });
     if (firstChange == observed.end()) {
         return;
     }
@@ -37,7 +38,7 @@ void ForEachStrideHypothesis(std::span<const ObservedByte> observed, const Strid
             const std::int64_t distance = byte.Position() - earliest;
             return ((distance % stride) + stride) % stride == 0;
         };
-        if (std::ranges::any_of(observed, [&](const ObservedByte& byte) {
+        if (std::any_of(observed.begin(), observed.end(), [&](const ObservedByte& byte) {
                 return byte.Changed() && !onStride(byte);
             })) {
             continue;

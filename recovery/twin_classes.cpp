@@ -7,7 +7,7 @@ namespace pomuru::recovery {
 
 bool ConvertsUnchecked(const Progression& positions, std::span<const ByteRange> unchecked,
                        std::int64_t fileSize) {
-    return std::ranges::any_of(unchecked, [&](const ByteRange& range) {
+    return std::any_of(unchecked.begin(), unchecked.end(), [&](const ByteRange& range) {
         const std::int64_t position = positions.FirstFrom(range.first + 1);
         return position <= std::min(range.end, fileSize);
     });

@@ -108,6 +108,10 @@ bool AttributesFit(const std::array<std::uint8_t, kCentralSize>& header) {
     return true;
 }
 
+bool ByFirst(const ByteRange& a, const ByteRange& b) {
+    return a.first < b.first;
+}
+
 }  // namespace
 
 std::unique_ptr<StructureCheck> ZipCheck::Clone() const {
@@ -294,8 +298,10 @@ StructureCheck::Step ZipCheck::LocalHeader(MaskedView& view) {
         for (std::size_t i = 0; i < dataOrder_.size(); ++i) {
             dataOrder_[i] = i;
         }
-        std::ranges::stable_sort(dataOrder_, {},
-                                 [this](std::size_t i) { return entries_[i].compressedSize; });
+        std::stable_sort(dataOrder_.begin(), dataOrder_.end(),
+                         [this](std::size_t a, std::size_t b) {
+                             return entries_[a].compressedSize < entries_[b].compressedSize;
+                         });
     }
     return Step::More;
 }
@@ -367,7 +373,7 @@ std::vector<ByteRange> ZipCheck::Unchecked(std::int64_t fileSize) const {
     for (const Entry& entry : entries_) {
         covered.push_back({entry.localOffset, entry.end});
     }
-    std::ranges::sort(covered, {}, &ByteRange::first);
+    std::sort(covered.begin(), covered.end(), ByFirst);
     std::int64_t from = 0;
     for (const ByteRange& range : covered) {
         if (range.first > from) {
@@ -382,7 +388,7 @@ std::vector<ByteRange> ZipCheck::Unchecked(std::int64_t fileSize) const {
         ranges.push_back({endRecord_ + 22, fileSize});
     }
     std::erase_if(ranges, [](const ByteRange& range) { return range.first >= range.end; });
-    std::ranges::sort(ranges, {}, &ByteRange::first);
+    std::sort(ranges.begin(), ranges.end(), ByFirst);
     return ranges;
 }
 

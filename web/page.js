@@ -19,6 +19,22 @@ const NUMBER_BOXES = [IDC_STEP, IDC_VALUE, IDC_START, IDC_SLIDE];
 // How often the two wait captions take turns, as in the window.
 const CAPTION_INTERVAL_MS = 300;
 const NOT_AN_INTEGER = '整数を入力してください。';
+// The search for forgotten settings, which the window has not: the page's own words.
+const SEARCH = {
+    find: '設定を探す',
+    searching: (seconds) => `変換前ファイルを元に戻す設定を探しています（最長 ${seconds} 秒）…`,
+    confirmed: '設定が見つかりました。',
+    probable: '設定が見つかりましたが、推定です。',
+    several: (count) => `${count} 通りの設定が合い、それぞれ違う結果になります。`,
+    nothing: '元に戻せる設定は見つかりませんでした。',
+    timedOut: (seconds) => `${seconds} 秒で打ち切りました。`,
+    laterBeginnings: (count) => `変換の始まる位置が分からないため、最も早いものを示します（ほかに ${count} 通り）。`,
+    settings: (answer) => `数値 ${answer.value}　ステップ ${answer.step}　開始場所 ${answer.start}` +
+        `　すべり ${answer.slide}${answer.randomize ? '　乱数化' : ''}`,
+    checksums: (answer) => `${answer.kind} のチェックサム ${answer.checksums} 個で確認`,
+    structure: (answer) => `${answer.kind} の構造に合う（推定）`,
+    use: 'この設定を使う',
+};
 
 const texts = PAGE_TEXTS;
 const canSaveInPlace = typeof window.showSaveFilePicker === 'function';
@@ -233,6 +249,14 @@ function main() {
     cancel.disabled = true;
     runStrip.append(progress, cancel);
     dialog.frame.append(runStrip);
+    // And the search for forgotten settings on the chosen source, whose answers fill the boxes.
+    const searchStrip = element('div', 'search-strip');
+    const findButton = element('button', 'find-settings', SEARCH.find);
+    findButton.type = 'button';
+    const searchStatus = element('span', 'search-status');
+    const answersList = element('ul', 'search-answers');
+    searchStrip.append(findButton, searchStatus, answersList);
+    dialog.frame.append(searchStrip);
     document.body.append(dialog.frame);
     document.title = texts.dialog.caption;
 
@@ -301,6 +325,7 @@ function main() {
     function setRunning(on) {
         running = on;
         for (const input of inputs()) input.disabled = on;
+        for (const button of searchStrip.querySelectorAll('button')) button.disabled = on;
         menuButton.disabled = on;
         cancel.disabled = !on;
         sourceBox.readOnly = true;
@@ -372,6 +397,65 @@ function main() {
         };
     });
     cancel.addEventListener('click', () => worker.postMessage({ type: 'cancel' }));
+
+    function showAnswers(result, seconds) {
+        answersList.replaceChildren();
+        if (result.error) {
+            searchStatus.textContent = `${SEARCH.nothing} (${result.error})`;
+            return;
+        }
+        const statuses = {
+            confirmed: SEARCH.confirmed, probable: SEARCH.probable,
+            several: SEARCH.several(result.found),
+        };
+        searchStatus.textContent = [statuses[result.verdict] ?? SEARCH.nothing,
+            result.laterBeginnings > 0 ? SEARCH.laterBeginnings(result.laterBeginnings) : '',
+            result.timedOut ? SEARCH.timedOut(seconds) : ''].join('');
+        for (const answer of result.answers) {
+            const item = element('li', 'search-answer');
+            const use = element('button', '', SEARCH.use);
+            use.type = 'button';
+            use.addEventListener('click', () => {
+                control(IDC_VALUE).value = String(answer.value);
+                control(IDC_STEP).value = String(answer.step);
+                control(IDC_START).value = String(answer.start);
+                control(IDC_SLIDE).value = String(answer.slide);
+                randomizeBox.checked = answer.randomize;
+            });
+            item.append(element('span', '', `${SEARCH.settings(answer)} — ` +
+                (answer.confirmed ? SEARCH.checksums(answer) : SEARCH.structure(answer))), use);
+            answersList.append(item);
+        }
+    }
+
+    // The search runs in the worker without pause until it ends or its time is up.
+    findButton.addEventListener('click', () => {
+        if (!source || running) return;
+        setRunning(true);
+        cancel.disabled = true;
+        progress.value = 0;
+        answersList.replaceChildren();
+        searchStatus.textContent = SEARCH.searching(20);
+        worker.postMessage({ type: 'find', file: source });
+        worker.onmessage = async ({ data }) => {
+            switch (data.type) {
+                case 'searchProgress':
+                    progress.value = data.done;
+                    break;
+                case 'found':
+                    progress.value = 1;
+                    setRunning(false);
+                    showAnswers(data.result, data.seconds);
+                    break;
+                case 'failed':
+                    setRunning(false);
+                    searchStatus.textContent = '';
+                    await messageBox(describeFileError(source.name, 'read', data.name,
+                        data.message));
+                    break;
+            }
+        };
+    });
 
     function download(blob, name) {
         const link = element('a');
