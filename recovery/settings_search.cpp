@@ -16,11 +16,13 @@
 
 #include "recovery/block_reader.h"
 #include "recovery/candidate_validation.h"
+#include "recovery/kind_plan.h"
 #include "recovery/known_bytes.h"
 #include "recovery/random_classes.h"
 #include "recovery/settings_for_class.h"
 #include "recovery/stride_hypotheses.h"
 #include "recovery/structure_checks.h"
+#include "recovery/task_runner.h"
 #include "recovery/twin_classes.h"
 
 namespace pomuru::recovery {
@@ -29,7 +31,6 @@ namespace {
 
 constexpr std::size_t kAnswerLimit = 16;
 constexpr std::size_t kShownAnswers = 5;
-constexpr std::int64_t kEdgeBytes = 64;  // templates look this far into head and tail
 constexpr std::int64_t kRandomStrideLimit = 256;
 constexpr double kRandomBitsNeeded = 12;  // known bits at converted bytes, to enumerate
 constexpr std::uint32_t kRulesPerTask = 512;
@@ -37,125 +38,6 @@ constexpr std::size_t kPlainFirsts = 16;
 constexpr std::size_t kRandomFirsts = 8;
 constexpr std::int64_t kBlindStrides = 64;
 constexpr std::int64_t kBlindFirsts = 64;
-
-struct ObservedTemplate {
-    KindTemplate known;
-    std::vector<ObservedByte> bytes;
-};
-
-// The file's head and tail, where the templates' bytes are.
-class Edges {
-public:
-    explicit Edges(const ByteSource& source) : size_(source.Size()) {
-        head_.resize(static_cast<std::size_t>(std::min(size_, kEdgeBytes)));
-        tail_.resize(head_.size());
-        if (source.ReadAt(0, head_) != head_.size() ||
-            source.ReadAt(size_ - static_cast<std::int64_t>(tail_.size()), tail_) != tail_.size()) {
-            throw std::runtime_error("the file ended early while it was being read");
-        }
-    }
-
-    ObservedTemplate Observe(KindTemplate known) const {
-        ObservedTemplate observed{std::move(known), {}};
-        for (const KnownByte& byte : observed.known.bytes) {
-            const std::int64_t fromEnd = size_ - byte.offset;
-            if (byte.offset < kEdgeBytes) {
-                observed.bytes.push_back(
-                    {byte.offset, byte.allowed, head_[static_cast<std::size_t>(byte.offset)]});
-            } else if (fromEnd <= static_cast<std::int64_t>(tail_.size())) {
-                observed.bytes.push_back({byte.offset, byte.allowed,
-                                          tail_[tail_.size() - static_cast<std::size_t>(fromEnd)]});
-            }
-        }
-        return observed;
-    }
-
-private:
-    std::int64_t size_;
-    std::vector<std::uint8_t> head_;
-    std::vector<std::uint8_t> tail_;
-};
-
-// The low bytes a plain class may have for a hypothesis: each converted known byte turned into
-// an allowed one.
-ByteSet PlainLowBytes(const StrideHypothesis& hypothesis) {
-    ByteSet lowBytes;
-    lowBytes.set();
-    for (const ObservedByte& byte : hypothesis.converted) {
-        ByteSet fitting;
-        for (int value = 0; value < 256; ++value) {
-            if (byte.allowed.test(static_cast<std::size_t>(value))) {
-                fitting.set(static_cast<std::size_t>(value ^ byte.found));
-            }
-        }
-        lowBytes &= fitting;
-    }
-    lowBytes.reset(0);
-    return lowBytes;
-}
-
-// The masks that turn each converted known byte into an allowed one.
-std::vector<KnownMask> KnownMasks(const StrideHypothesis& hypothesis) {
-    std::vector<KnownMask> known;
-    for (const ObservedByte& byte : hypothesis.converted) {
-        KnownMask mask{byte.Position(), {}};
-        for (int original = 0; original < 256; ++original) {
-            if (byte.allowed.test(static_cast<std::size_t>(original))) {
-                mask.masks.set(static_cast<std::size_t>(original ^ byte.found));
-            }
-        }
-        known.push_back(mask);
-    }
-    return known;
-}
-
-double KnownBits(const StrideHypothesis& hypothesis) {
-    double bits = 0;
-    for (const ObservedByte& byte : hypothesis.converted) {
-        bits += std::log2(256.0 / static_cast<double>(byte.allowed.count()));
-    }
-    return bits;
-}
-
-std::int64_t EarliestChange(const ObservedTemplate& observed) {
-    const auto changed = std::find_if(observed.bytes.begin(), observed.bytes.end(),
-                                      [](const ObservedByte& byte) { return byte.Changed(); });
-    return changed == observed.bytes.end() ? 0 : changed->Position();
-}
-
-// How likely a kind is, from its templates alone.
-struct KindPlan {
-    FileKind kind = FileKind::Png;
-    std::vector<ObservedTemplate> templates;
-    bool intact = false;     // a template's bytes are all as they belong
-    bool plainFits = false;  // plain settings explain a template's changes
-    bool randomFits = false;
-    std::size_t unchanged = 0;  // the most exactly known bytes one template keeps
-
-    bool Plausible() const { return intact || plainFits || randomFits; }
-};
-
-KindPlan PlanKind(FileKind kind, const Edges& edges, std::int64_t size) {
-    KindPlan plan{kind, {}, false, false, false, 0};
-    for (KindTemplate& known : TemplatesFor(kind, size)) {
-        ObservedTemplate observed = edges.Observe(std::move(known));
-        const std::int64_t earliest = EarliestChange(observed);
-        plan.intact = plan.intact || (earliest == 0 && !observed.bytes.empty());
-        plan.unchanged = std::max<std::size_t>(
-            plan.unchanged,
-            std::count_if(observed.bytes.begin(), observed.bytes.end(),
-                          [](const ObservedByte& byte) { return byte.IsExactUnchanged(); }));
-        ForEachStrideHypothesis(
-            observed.bytes, {1, earliest, 1, 1}, [&](const StrideHypothesis& hypothesis) {
-                plan.randomFits = true;
-                plan.plainFits =
-                    plan.plainFits || (hypothesis.misses == 0 && PlainLowBytes(hypothesis).any());
-                return !plan.plainFits;
-            });
-        plan.templates.push_back(std::move(observed));
-    }
-    return plan;
-}
 
 // Whether two answers restore the file alike.
 bool SameOnFile(const Answer& a, const Answer& b, std::int64_t size) {
@@ -198,12 +80,13 @@ public:
         : source_(source),
           request_(request),
           size_(source.Size()),
-          deadline_(std::chrono::steady_clock::now() + request.timeLimit) {}
+          runner_(source, TaskRunner::Clock::now() + request.timeLimit,
+                  request.threads > 0 ? request.threads : std::thread::hardware_concurrency()) {}
 
     SearchOutcome Run(const SearchProgress& progress);
 
 private:
-    using Task = std::function<void(BlockReader&)>;
+    using Task = TaskRunner::Task;
     // A stride hypothesis for randomised settings, and the template it came from.
     struct RandomHypothesis {
         FileKind kind;
@@ -234,10 +117,7 @@ private:
                   BlockReader& reader, const RandomHypothesis* from = nullptr);
     void Record(FileKind kind, const CheckedClass& checked, const RandomHypothesis* from);
     void AddTwinTasks();
-    bool Stopping();
-    void Work();
-    void RunTasks(std::size_t first, std::size_t end, unsigned threads,
-                  const SearchProgress& progress);
+    bool Stopping() { return runner_.Stopping(); }
     SearchOutcome Outcome(std::vector<FileKind> kinds, bool anyPlausible) const;
     // How many known bytes the answer restores, in the template of its kind that it restores
     // whole and that knows the most.
@@ -259,28 +139,19 @@ private:
     const ByteSource& source_;
     const SearchRequest& request_;
     std::int64_t size_;
-    std::chrono::steady_clock::time_point deadline_;
 
+    TaskRunner runner_;
     std::vector<KindPlan> plans_;
     std::vector<Task> tasks_;
-    std::atomic<std::size_t> next_{0};
-    std::size_t end_ = 0;
-    int working_ = 0;  // workers still running, under mutex_
-    std::atomic<std::size_t> done_{0};
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> timedOut_{false};
-    std::atomic<unsigned> checks_{0};
 
-    std::mutex mutex_;
-    std::condition_variable finished_;
+    std::mutex mutex_;  // for the answers and twin searches
     std::vector<Answer> answers_;
     std::vector<TwinSearch> twinSearches_;
     std::atomic<bool> searchingTwins_{false};
-    std::exception_ptr failure_;
 };
 
 std::vector<KindPlan> Search::Plan() const {
-    const Edges edges(source_);
+    const FileEdges edges(source_);
     std::vector<KindPlan> plans;
     if (request_.kind) {
         plans.push_back(PlanKind(*request_.kind, edges, size_));
@@ -548,7 +419,7 @@ void Search::CheckAll(FileKind kind, const SettingsClass& candidate,
         SettingsClass placed = candidate;
         placed.positions.first = first;
         for (const CheckedClass& checked :
-             CheckCandidate(placed, check, reader, stop_, kAnswerLimit)) {
+             CheckCandidate(placed, check, reader, runner_.StopFlag(), kAnswerLimit)) {
             Record(kind, checked, from);
         }
     }
@@ -571,50 +442,14 @@ void Search::Record(FileKind kind, const CheckedClass& checked, const RandomHypo
         answers_.push_back(answer);
     }
     if (searchingTwins_) {
-        stop_ = true;  // one twin is enough: the answer is not the only one
+        runner_.Stop();  // one twin is enough: the answer is not the only one
     } else if (answer.confirmed) {
-        stop_ = true;
+        runner_.Stop();
         if (from != nullptr && answer.settings.value.IsRandom() &&
             ConvertsUnchecked(answer.settings.positions, checked.unchecked, size_)) {
             twinSearches_.push_back({*from, checked});
         }
     }
-}
-
-bool Search::Stopping() {
-    if (stop_.load(std::memory_order_relaxed)) {
-        return true;
-    }
-    // The clock is read now and then: the check is in the inner loops.
-    if ((checks_.fetch_add(1, std::memory_order_relaxed) & 0x3FF) == 0 &&
-        std::chrono::steady_clock::now() >= deadline_) {
-        timedOut_ = true;
-        stop_ = true;
-    }
-    return stop_.load(std::memory_order_relaxed);
-}
-
-void Search::Work() {
-    {
-        const std::lock_guard lock(mutex_);
-        ++working_;
-    }
-    try {
-        BlockReader reader(source_);
-        for (std::size_t index = next_++; index < end_ && !Stopping(); index = next_++) {
-            tasks_[index](reader);
-            ++done_;
-        }
-    } catch (...) {
-        const std::lock_guard lock(mutex_);
-        if (!failure_) {
-            failure_ = std::current_exception();
-        }
-        stop_ = true;
-    }
-    const std::lock_guard lock(mutex_);
-    --working_;
-    finished_.notify_all();
 }
 
 SearchOutcome Search::Run(const SearchProgress& progress) {
@@ -661,72 +496,27 @@ SearchOutcome Search::Run(const SearchProgress& progress) {
         }
     }
     AddRandomTasks(hypotheses);
-    const unsigned threads =
-        request_.threads > 0 ? request_.threads : std::max(1u, std::thread::hardware_concurrency());
-    RunTasks(0, plainTasks, threads, progress);
+    const auto report = [&](std::size_t done) {
+        if (progress) {
+            progress(static_cast<double>(done) /
+                     static_cast<double>(std::max<std::size_t>(1, tasks_.size())));
+        }
+    };
+    runner_.Run(tasks_, 0, plainTasks, report);
     if (answers_.empty()) {
-        RunTasks(plainTasks, tasks_.size(), threads, progress);
+        runner_.Run(tasks_, plainTasks, tasks_.size(), report);
     }
     // Twins matter only while the answer is the only one.
-    if (!twinSearches_.empty() && !timedOut_ && answers_.size() == 1) {
+    if (!twinSearches_.empty() && !runner_.TimedOut() && answers_.size() == 1) {
         const std::size_t twinTasks = tasks_.size();
         AddTwinTasks();
         searchingTwins_ = true;
-        stop_ = false;
-        RunTasks(twinTasks, tasks_.size(), threads, progress);
-    }
-    if (failure_) {
-        std::rethrow_exception(failure_);
+        runner_.Resume();
+        runner_.Run(tasks_, twinTasks, tasks_.size(), report);
     }
     SearchOutcome outcome = Outcome(kinds, anyPlausible);
-    outcome.threads = threads;
+    outcome.threads = runner_.Threads();
     return outcome;
-}
-
-void Search::RunTasks(std::size_t first, std::size_t end, unsigned threads,
-                      const SearchProgress& progress) {
-    const auto report = [&] {
-        if (progress) {
-            progress(tasks_.empty()
-                         ? 1.0
-                         : static_cast<double>(done_) / static_cast<double>(tasks_.size()));
-        }
-    };
-    if (threads == 1) {
-        // Without threads (as in a page's worker): progress between tasks.
-        BlockReader reader(source_);
-        for (std::size_t index = first; index < end && !Stopping(); ++index) {
-            tasks_[index](reader);
-            ++done_;
-            report();
-        }
-        return;
-    }
-    next_ = first;
-    end_ = end;
-    std::vector<std::thread> workers;
-    for (unsigned i = 0; i < threads; ++i) {
-        workers.emplace_back([this] { Work(); });
-    }
-    {
-        std::unique_lock lock(mutex_);
-        while (working_ > 0 || next_ < end_) {
-            if (finished_.wait_for(lock, std::chrono::milliseconds(100),
-                                   [this] { return working_ == 0 && (next_ >= end_ || stop_); })) {
-                break;
-            }
-            if (std::chrono::steady_clock::now() >= deadline_) {
-                timedOut_ = true;
-                stop_ = true;
-            }
-            lock.unlock();
-            report();
-            lock.lock();
-        }
-    }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
 }
 
 std::size_t Search::TemplateFit(const Answer& answer) const {
@@ -756,7 +546,7 @@ std::size_t Search::TemplateFit(const Answer& answer) const {
 SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) const {
     SearchOutcome outcome;
     outcome.kinds = std::move(kinds);
-    outcome.timedOut = timedOut_;
+    outcome.timedOut = runner_.TimedOut();
     std::vector<Answer> answers = answers_;
     const bool anyConfirmed = std::any_of(answers.begin(), answers.end(),
                                           [](const Answer& answer) { return answer.confirmed; });

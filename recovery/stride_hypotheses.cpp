@@ -4,6 +4,7 @@
 #include "recovery/stride_hypotheses.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pomuru::recovery {
 
@@ -81,6 +82,44 @@ void ForEachStrideHypothesis(std::span<const ObservedByte> observed, const Strid
             high = before[i]->Position();
         }
     }
+}
+
+ByteSet PlainLowBytes(const StrideHypothesis& hypothesis) {
+    ByteSet lowBytes;
+    lowBytes.set();
+    for (const ObservedByte& byte : hypothesis.converted) {
+        ByteSet fitting;
+        for (int value = 0; value < 256; ++value) {
+            if (byte.allowed.test(static_cast<std::size_t>(value))) {
+                fitting.set(static_cast<std::size_t>(value ^ byte.found));
+            }
+        }
+        lowBytes &= fitting;
+    }
+    lowBytes.reset(0);
+    return lowBytes;
+}
+
+std::vector<KnownMask> KnownMasks(const StrideHypothesis& hypothesis) {
+    std::vector<KnownMask> known;
+    for (const ObservedByte& byte : hypothesis.converted) {
+        KnownMask mask{byte.Position(), {}};
+        for (int original = 0; original < 256; ++original) {
+            if (byte.allowed.test(static_cast<std::size_t>(original))) {
+                mask.masks.set(static_cast<std::size_t>(original ^ byte.found));
+            }
+        }
+        known.push_back(mask);
+    }
+    return known;
+}
+
+double KnownBits(const StrideHypothesis& hypothesis) {
+    double bits = 0;
+    for (const ObservedByte& byte : hypothesis.converted) {
+        bits += std::log2(256.0 / static_cast<double>(byte.allowed.count()));
+    }
+    return bits;
 }
 
 }  // namespace pomuru::recovery

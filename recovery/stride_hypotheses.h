@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "recovery/known_bytes.h"
+#include "recovery/random_classes.h"
 
 namespace pomuru::recovery {
 
@@ -40,6 +41,17 @@ struct StrideLimits {
     int maxMisses = 0;
     std::size_t maxFirsts = 64;  // per hypothesis: the smallest ones and the latest
 };
+
+// The low bytes a plain class may have: those that turn every converted known byte into an
+// allowed one (never 0).
+ByteSet PlainLowBytes(const StrideHypothesis& hypothesis);
+
+// The masks that turn each converted known byte into an allowed one, for the enumeration of
+// randomised classes.
+std::vector<KnownMask> KnownMasks(const StrideHypothesis& hypothesis);
+
+// How much the converted known bytes tell, in bits: the fewer candidates, the more.
+double KnownBits(const StrideHypothesis& hypothesis);
 
 // Calls found for each hypothesis, strides ascending, until it returns false. Nothing when no
 // known byte changed.
