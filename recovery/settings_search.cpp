@@ -38,6 +38,7 @@ constexpr std::size_t kPlainFirsts = 16;
 constexpr std::size_t kRandomFirsts = 8;
 constexpr std::int64_t kBlindStrides = 64;
 constexpr std::int64_t kBlindFirsts = 64;
+constexpr std::int64_t kSmallSettings = 1 << 16;
 
 // Whether two answers restore the file alike.
 bool SameOnFile(const Answer& a, const Answer& b, std::int64_t size) {
@@ -122,6 +123,9 @@ private:
     // How many known bytes the answer restores, in the template of its kind that it restores
     // whole and that knows the most.
     std::size_t TemplateFit(const Answer& answer) const;
+    // Settings with a small start and slide for an answer whose settings have large ones, where
+    // a small sum restores the file alike.
+    void PreferSmallSum(Answer& answer) const;
 
     bool AllowsPlain() const { return request_.hints.randomize != true || HintValueIsPlain(); }
     bool AllowsRandom() const { return request_.hints.randomize != false; }
@@ -338,13 +342,24 @@ void Search::AddRandomTasks(std::vector<RandomHypothesis> hypotheses) {
                                                      : bits >= 16 ? 2
                                                                   : 3);
     };
-    for (int current = 0; current < 8; ++current) {
+    // The likeliest kind's hypotheses first (plans_ is in that order).
+    std::vector<std::pair<std::size_t, int>> order;  // kind's place, tier
+    for (const RandomHypothesis& random : hypotheses) {
+        const auto plan = std::find_if(plans_.begin(), plans_.end(),
+                                       [&](const KindPlan& p) { return p.kind == random.kind; });
+        order.emplace_back(static_cast<std::size_t>(plan - plans_.begin()), tier(random));
+    }
+    std::vector<std::pair<std::size_t, int>> groups = order;
+    std::sort(groups.begin(), groups.end());
+    groups.erase(std::unique(groups.begin(), groups.end()), groups.end());
+    for (const auto& group : groups) {
         for (std::uint32_t rule = 0; rule < kRuleCount; rule += kRulesPerTask) {
             if (value && rule > 0) {
                 break;
             }
-            for (const RandomHypothesis& random : hypotheses) {
-                if (tier(random) != current) {
+            for (std::size_t i = 0; i < hypotheses.size(); ++i) {
+                const RandomHypothesis& random = hypotheses[i];
+                if (order[i] != group) {
                     continue;
                 }
                 tasks_.push_back([this, random, rule, value](BlockReader& reader) {
@@ -594,8 +609,45 @@ SearchOutcome Search::Outcome(std::vector<FileKind> kinds, bool anyPlausible) co
             anyConfirmed ? SearchOutcome::Verdict::Confirmed : SearchOutcome::Verdict::Probable;
     }
     answers.resize(std::min(answers.size(), kShownAnswers));
+    for (Answer& answer : answers) {
+        PreferSmallSum(answer);
+    }
     outcome.answers = std::move(answers);
     return outcome;
+}
+
+void Search::PreferSmallSum(Answer& answer) const {
+    const SettingsClass& found = answer.settings;
+    const auto large = [](const CipherParams& params) {
+        return std::llabs(params.start) > kSmallSettings ||
+               std::llabs(params.slide) > kSmallSettings;
+    };
+    if (!found.value.IsRandom() || !large(answer.params)) {
+        return;
+    }
+    // Another starting value may restore every converted byte of this file alike, though its
+    // class differs elsewhere (a high part that differs by the value's own multiple, say): the
+    // sums people type are small, so those are tried, in the answer's own value rule.
+    const std::int64_t count = std::min(found.positions.CountUpTo(size_), std::int64_t{1} << 24);
+    for (std::int64_t sum = -kSmallSettings; sum <= kSmallSettings; ++sum) {
+        const std::uint32_t start = StartingValue(static_cast<std::uint32_t>(sum));
+        const SettingsClass other{
+            found.positions,
+            found.value,
+            {(start >> 16) % found.value.DrawModulus(), start & 0xFFFF, (start & 0xFFFF) + 1}};
+        bool alike = true;
+        for (std::int64_t k = 0; k < count && alike; ++k) {
+            const std::int64_t position = found.positions.first + k * found.positions.stride;
+            const MaskDecision mine = found.MaskAt(position);
+            alike = mine.splitAt == 0 && mine.mask == other.MaskAt(position).mask;
+        }
+        const auto params = alike ? SettingsFor(other, request_.hints) : std::nullopt;
+        if (params && !large(*params)) {
+            answer.params = *params;
+            answer.settings = other;
+            return;
+        }
+    }
 }
 
 }  // namespace
