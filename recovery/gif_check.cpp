@@ -39,7 +39,8 @@ public:
         std::uint8_t block[255];
         for (std::uint8_t length = view.At(at); length != 0; length = view.At(at)) {
             view.Read(at + 1, {block, length});
-            for (std::size_t i = 0; i < length; ++i) {
+            // After the end code the rest is padding.
+            for (std::size_t i = 0; i < length && !ended_; ++i) {
                 bits_ |= std::uint32_t{block[i]} << count_;
                 count_ += 8;
                 while (!ended_ && count_ >= width_) {

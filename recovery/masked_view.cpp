@@ -4,7 +4,6 @@
 #include "recovery/masked_view.h"
 
 #include <algorithm>
-#include <array>
 #include <memory>
 
 #include "recovery/crc32.h"
@@ -94,12 +93,15 @@ bool MaskedView::Crc32Matches(std::int64_t offset, std::int64_t length, std::uin
     // The checksum with the masks of the range's lowest low part, then its change at each
     // threshold inside the range, in order.
     std::uint32_t difference = CrcAtLowest(offset, length) ^ expected;
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>> changes =
-        ChangesAtThresholds(offset, length);
+    const std::vector<std::uint32_t>& changes = ChangesAtThresholds(offset, length);
     const SeedRange seed = candidate_.seed;
     std::vector<SeedRange> fitting;
     std::uint32_t from = seed.lowFirst;
-    for (const auto& [threshold, change] : changes) {
+    for (std::uint32_t threshold = seed.lowFirst + 1; threshold < seed.lowEnd; ++threshold) {
+        const std::uint32_t change = changes[threshold - seed.lowFirst];
+        if (change == 0) {
+            continue;
+        }
         if (difference == 0) {
             fitting.push_back({seed.high, from, threshold});
         }
@@ -119,28 +121,6 @@ bool MaskedView::Crc32Matches(std::int64_t offset, std::int64_t length, std::uin
     return true;
 }
 
-namespace {
-
-void SortByThreshold(std::vector<std::pair<std::uint32_t, std::uint32_t>>& changes) {
-    thread_local std::vector<std::pair<std::uint32_t, std::uint32_t>> scratch;
-    scratch.resize(changes.size());
-    for (const int shift : {0, 8}) {
-        std::array<std::size_t, 257> starts{};
-        for (const auto& change : changes) {
-            ++starts[((change.first >> shift) & 0xFF) + 1];
-        }
-        for (std::size_t i = 1; i < starts.size(); ++i) {
-            starts[i] += starts[i - 1];
-        }
-        for (const auto& change : changes) {
-            scratch[starts[(change.first >> shift) & 0xFF]++] = change;
-        }
-        changes.swap(scratch);
-    }
-}
-
-}  // namespace
-
 std::uint32_t MaskedView::CrcAtLowest(std::int64_t offset, std::int64_t length) {
     const Progression& positions = candidate_.positions;
     std::uint32_t state = kCrc32Start;
@@ -159,10 +139,13 @@ std::uint32_t MaskedView::CrcAtLowest(std::int64_t offset, std::int64_t length) 
     return Crc32Finish(state);
 }
 
-std::vector<std::pair<std::uint32_t, std::uint32_t>> MaskedView::ChangesAtThresholds(
-    std::int64_t offset, std::int64_t length) const {
+const std::vector<std::uint32_t>& MaskedView::ChangesAtThresholds(std::int64_t offset,
+                                                                  std::int64_t length) {
     const SettingsClass& c = candidate_;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> changes;
+    // One change for each low part of the range (positions 2^16 apart share a threshold):
+    // memory stays at 256 KiB whatever the range's length, kept for the thread's next range.
+    thread_local std::vector<std::uint32_t> changes;
+    changes.assign(c.seed.lowEnd - c.seed.lowFirst, 0);
     if (!c.value.IsRandom() || c.seed.lowEnd - c.seed.lowFirst <= 1) {
         return changes;
     }
@@ -193,22 +176,10 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> MaskedView::ChangesAtThresh
         const std::uint8_t above =
             c.value.MaskForDraw(DrawAt(point, c.seed.high, c.seed.lowEnd - 1));
         if (below != above) {
-            changes.emplace_back(point.threshold,
-                                 Crc32ShiftedTerm(static_cast<std::uint8_t>(below ^ above), shift));
+            changes[point.threshold - c.seed.lowFirst] ^=
+                Crc32ShiftedTerm(static_cast<std::uint8_t>(below ^ above), shift);
         }
     }
-    // In threshold order (a radix sort on the 16-bit thresholds, which std::sort takes longer
-    // over), one change per threshold: positions 2^16 apart share one.
-    SortByThreshold(changes);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        if (kept > 0 && changes[kept - 1].first == changes[i].first) {
-            changes[kept - 1].second ^= changes[i].second;
-        } else {
-            changes[kept++] = changes[i];
-        }
-    }
-    changes.resize(kept);
     return changes;
 }
 

@@ -64,9 +64,9 @@ private:
     void RequireInside(std::int64_t offset, std::int64_t length) const;
     // The CRC-32 of the range restored with the masks of the seed range's lowest low part.
     std::uint32_t CrcAtLowest(std::int64_t offset, std::int64_t length);
-    // The checksum's change where the low part reaches each threshold inside the seed range.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> ChangesAtThresholds(
-        std::int64_t offset, std::int64_t length) const;
+    // The checksum's change where the low part reaches each threshold inside the seed range,
+    // by the threshold's distance from the range's start (0 where nothing changes).
+    const std::vector<std::uint32_t>& ChangesAtThresholds(std::int64_t offset, std::int64_t length);
     void Unmask(std::int64_t offset, std::span<std::uint8_t> bytes) const;
     [[noreturn]] void Split(std::uint32_t threshold) const;
 

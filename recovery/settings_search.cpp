@@ -487,6 +487,9 @@ SearchOutcome Search::Run(const SearchProgress& progress) {
             AddIdentityTask(plan.kind);
         }
     }
+    // Each phase runs only if the ones before found nothing: plain settings where a known byte
+    // shows the change, plain ones tried blindly, then randomised ones.
+    std::vector<std::size_t> phaseEnds;
     for (const bool blind : {false, true}) {
         for (const KindPlan& plan : plans_) {
             for (const ObservedTemplate& observed : plan.templates) {
@@ -500,8 +503,8 @@ SearchOutcome Search::Run(const SearchProgress& progress) {
                 }
             }
         }
+        phaseEnds.push_back(tasks_.size());
     }
-    const std::size_t plainTasks = tasks_.size();
     std::vector<RandomHypothesis> hypotheses;
     for (const KindPlan& plan : plans_) {
         for (const ObservedTemplate& observed : plan.templates) {
@@ -511,15 +514,19 @@ SearchOutcome Search::Run(const SearchProgress& progress) {
         }
     }
     AddRandomTasks(hypotheses);
+    phaseEnds.push_back(tasks_.size());
     const auto report = [&](std::size_t done) {
         if (progress) {
             progress(static_cast<double>(done) /
                      static_cast<double>(std::max<std::size_t>(1, tasks_.size())));
         }
     };
-    runner_.Run(tasks_, 0, plainTasks, report);
-    if (answers_.empty()) {
-        runner_.Run(tasks_, plainTasks, tasks_.size(), report);
+    std::size_t phaseStart = 0;
+    for (const std::size_t phaseEnd : phaseEnds) {
+        if (answers_.empty()) {
+            runner_.Run(tasks_, phaseStart, phaseEnd, report);
+        }
+        phaseStart = phaseEnd;
     }
     // Twins matter only while the answer is the only one.
     if (!twinSearches_.empty() && !runner_.TimedOut() && answers_.size() == 1) {

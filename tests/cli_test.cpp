@@ -249,7 +249,9 @@ TEST(cli, finds_forgotten_settings_and_restores_only_with_one_answer) {
     WriteBytes(dir.File("open.pmr"),
                ReferenceConvert(SmallestPng(3000), {.step = 1, .value = 1234, .randomize = true}));
     WriteBytes(dir.File("noise.bin"), SampleBytes(5000, 3));
-    const std::string cli = kCli + " --find-settings ";
+    // Time limits keep the searches that find nothing within the shell's CPU limit, under the
+    // sanitizers too.
+    const std::string cli = kCli + " --find-settings --time-limit 8 ";
     const std::string answer =
         "--value 90 --step 3 --start 5 --slide 0 --randomize\n"
         "  confirmed by 6 PNG chunk checksums\n";

@@ -58,7 +58,7 @@ CipherParams SettingsOf(Rule rule, std::mt19937& random) {
             params.value = sign * Pick(random, 2, 255);
             break;
         case Rule::LargeRemainder:
-            params.value = sign * (Pick(random, 1, 127) * 256 + Pick(random, 1, 255));
+            params.value = sign * (Pick(random, 1, 31) * 256 + Pick(random, 1, 255));
             break;
         case Rule::PowerOfTwo:
             params.value = sign * (1 << Pick(random, 1, 7));
@@ -228,14 +228,14 @@ TEST(recovery, search_restores_scrambled_files_of_each_kind) {
     std::mt19937 random = SeededRandom();
     // Files with checksums are confirmed; the others are probable at best, never confirmed.
     const Round rows[] = {
-        {FileKind::Png, Rule::Plain, 4},          {FileKind::Png, Rule::SmallRemainder, 2},
+        {FileKind::Png, Rule::Plain, 3},          {FileKind::Png, Rule::SmallRemainder, 2},
         {FileKind::Png, Rule::LargeRemainder, 2}, {FileKind::Png, Rule::PowerOfTwo, 1},
-        {FileKind::Png, Rule::LowByte, 2},        {FileKind::Png, Rule::PlusMinusOne, 1},
-        {FileKind::Zip, Rule::Plain, 4},          {FileKind::Zip, Rule::SmallRemainder, 2},
-        {FileKind::Zip, Rule::LowByte, 2},        {FileKind::Zip, Rule::PowerOfTwo, 1},
-        {FileKind::Jpeg, Rule::Plain, 3},         {FileKind::Jpeg, Rule::SmallRemainder, 1, 2},
-        {FileKind::Pdf, Rule::Plain, 3},          {FileKind::Gif, Rule::Plain, 2},
-        {FileKind::Wav, Rule::Plain, 2},          {FileKind::Mp3, Rule::Plain, 2},
+        {FileKind::Png, Rule::LowByte, 1},        {FileKind::Png, Rule::PlusMinusOne, 1},
+        {FileKind::Zip, Rule::Plain, 3},          {FileKind::Zip, Rule::SmallRemainder, 1},
+        {FileKind::Zip, Rule::LowByte, 1},        {FileKind::Zip, Rule::PowerOfTwo, 1},
+        {FileKind::Jpeg, Rule::Plain, 2},         {FileKind::Jpeg, Rule::SmallRemainder, 1, 2},
+        {FileKind::Pdf, Rule::Plain, 2},          {FileKind::Gif, Rule::Plain, 1},
+        {FileKind::Wav, Rule::Plain, 1},          {FileKind::Mp3, Rule::Plain, 1},
     };
     for (const Round& row : rows) {
         for (int round = 0; round < row.rounds; ++round) {
