@@ -2,8 +2,6 @@
 // CRC-32 of type and data. The first chunk is a 13-byte IHDR; IEND, empty, ends the file.
 #include "recovery/png_check.h"
 
-#include <cctype>
-
 namespace pomuru::recovery {
 
 namespace {

@@ -31,8 +31,4 @@ std::unique_ptr<StructureCheck> MakeCheck(FileKind kind, bool endKnown) {
     return std::make_unique<Mp3Check>();
 }
 
-bool HasChecksums(FileKind kind) {
-    return kind == FileKind::Png || kind == FileKind::Zip;
-}
-
 }  // namespace pomuru::recovery

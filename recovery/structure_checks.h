@@ -12,7 +12,4 @@ namespace pomuru::recovery {
 // elsewhere.
 std::unique_ptr<StructureCheck> MakeCheck(FileKind kind, bool endKnown = false);
 
-// Whether the kind's checks can confirm settings (it has checksums), or only make them probable.
-bool HasChecksums(FileKind kind);
-
 }  // namespace pomuru::recovery
