@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 #include "base/decimal_integer.h"
 #include "base/file_error.h"
+#include "recovery/file_kind.h"
 #include "res/version_info.h"
 
 namespace pomuru {
@@ -17,14 +19,37 @@ namespace pomuru {
 namespace {
 
 // Values above any character, so that getopt's optopt tells a long option from a short one.
-enum OptionId : int { kValue = 256, kStep, kStart, kSlide, kRandomize, kHelp, kVersion };
+enum OptionId : int {
+    kValue = 256,
+    kStep,
+    kStart,
+    kSlide,
+    kRandomize,
+    kHelp,
+    kVersion,
+    kFindSettings,
+    kKind,
+    kNoRandomize,
+    kTimeLimit,
+};
 
 constexpr option kOptions[] = {
-    {"value", required_argument, nullptr, kValue},   {"step", required_argument, nullptr, kStep},
-    {"start", required_argument, nullptr, kStart},   {"slide", required_argument, nullptr, kSlide},
-    {"randomize", no_argument, nullptr, kRandomize}, {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion},     {nullptr, 0, nullptr, 0},
+    {"value", required_argument, nullptr, kValue},
+    {"step", required_argument, nullptr, kStep},
+    {"start", required_argument, nullptr, kStart},
+    {"slide", required_argument, nullptr, kSlide},
+    {"randomize", no_argument, nullptr, kRandomize},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"find-settings", no_argument, nullptr, kFindSettings},
+    {"kind", required_argument, nullptr, kKind},
+    {"no-randomize", no_argument, nullptr, kNoRandomize},
+    {"time-limit", required_argument, nullptr, kTimeLimit},
+    {nullptr, 0, nullptr, 0},
 };
+
+// The longest search one may ask for: a week.
+constexpr std::int32_t kLongestTimeLimit = 7 * 24 * 60 * 60;
 
 std::string OptionName(int id) {
     const auto* found = std::ranges::find(kOptions, id, &option::val);
@@ -97,7 +122,38 @@ UsageError BadOption(int argc, char* argv[]) {
     return UsageError{"unrecognized option " + Quoted(name)};
 }
 
+std::variant<CommandLine, UsageError> TakeSearchOperands(CommandLine line, int count,
+                                                         char* operands[]) {
+    if (count == 0) {
+        return UsageError{"missing FILE operand after '--find-settings'"};
+    }
+    if (count > 2) {
+        return UsageError{"extra operand " + Quoted(operands[2])};
+    }
+    line.source = operands[0];
+    line.dest = count == 2 ? operands[1] : "";
+    if (line.source == kStandardStream) {
+        return UsageError{
+            "'--find-settings' reads FILE by position, which standard input cannot be"};
+    }
+    return line;
+}
+
+// The options that only a search takes, and settings that contradict each other.
+std::optional<UsageError> CheckCombination(const CommandLine& line, int searchOnly) {
+    if (line.given.randomize && line.given.noRandomize) {
+        return UsageError{"options '--randomize' and '--no-randomize' contradict each other"};
+    }
+    if (line.mode == CommandLine::Mode::Convert && searchOnly != 0) {
+        return UsageError{"option '" + OptionName(searchOnly) + "' needs '--find-settings'"};
+    }
+    return std::nullopt;
+}
+
 std::variant<CommandLine, UsageError> TakeOperands(CommandLine line, int count, char* operands[]) {
+    if (line.mode == CommandLine::Mode::FindSettings) {
+        return TakeSearchOperands(line, count, operands);
+    }
     switch (count) {
         case 0:
             return UsageError{"missing SOURCE and DEST operands"};
@@ -120,6 +176,7 @@ std::variant<CommandLine, UsageError> ParseCommandLine(int argc, char* argv[]) {
     optind = 0;
     opterr = 0;
     CommandLine line;
+    int searchOnly = 0;  // the first option given that only a search takes
     for (;;) {
         // The leading ':' makes a missing argument distinguishable from an unknown option.
         const int id = getopt_long(argc, argv, ":", kOptions, nullptr);
@@ -130,19 +187,43 @@ std::variant<CommandLine, UsageError> ParseCommandLine(int argc, char* argv[]) {
         switch (id) {
             case kValue:
                 target = &line.params.value;
+                line.given.value = true;
                 break;
             case kStep:
                 target = &line.params.step;
+                line.given.step = true;
                 break;
             case kStart:
                 target = &line.params.start;
+                line.given.start = true;
                 break;
             case kSlide:
                 target = &line.params.slide;
+                line.given.slide = true;
                 break;
             case kRandomize:
                 line.params.randomize = true;
+                line.given.randomize = true;
                 continue;
+            case kFindSettings:
+                line.mode = CommandLine::Mode::FindSettings;
+                continue;
+            case kKind:
+                if (!recovery::ParseKind(optarg)) {
+                    return UsageError{"unknown kind " + Quoted(optarg) +
+                                      " for '--kind' (known: " + recovery::KindNames() + ")"};
+                }
+                line.kind = optarg;
+                searchOnly = searchOnly != 0 ? searchOnly : id;
+                continue;
+            case kNoRandomize:
+                line.given.noRandomize = true;
+                searchOnly = searchOnly != 0 ? searchOnly : id;
+                continue;
+            case kTimeLimit:
+                target = &line.timeLimitSeconds;
+                searchOnly = searchOnly != 0 ? searchOnly : id;
+                break;
             case kHelp:
                 line.mode = CommandLine::Mode::Help;
                 return line;
@@ -165,14 +246,24 @@ std::variant<CommandLine, UsageError> ParseCommandLine(int argc, char* argv[]) {
             return *error;
         }
         *target = std::get<std::int32_t>(parsed);
+        if (id == kTimeLimit && (*target < 1 || *target > kLongestTimeLimit)) {
+            return UsageError{"time limit for '--time-limit' out of range: " + Quoted(optarg) +
+                              " (allowed 1 to " + std::to_string(kLongestTimeLimit) + " seconds)"};
+        }
+    }
+    if (const auto error = CheckCombination(line, searchOnly)) {
+        return *error;
     }
     return TakeOperands(line, argc - optind, argv + optind);
 }
 
 std::string HelpText() {
     return R"(Usage: pomuru-cipher-cli [OPTION]... SOURCE DEST
+  or:  pomuru-cipher-cli --find-settings [OPTION]... FILE [DEST]
 Convert SOURCE into DEST by masking the bytes that the settings choose.
 With '-' as SOURCE, read standard input; with '-' as DEST, write standard output.
+With --find-settings, work out forgotten settings that restore FILE, a scrambled
+file, from what kind of file it was; with DEST, also restore FILE into DEST.
 
       --value=N      mask each converted byte with the low 8 bits of N (default 0)
       --step=N       convert every N-th counted byte (default 0); 0 or less
@@ -184,6 +275,15 @@ With '-' as SOURCE, read standard input; with '-' as DEST, write standard output
       --help         display this help and exit
       --version      output version information and exit
 
+Finding forgotten settings:
+      --find-settings  search for settings that restore FILE; any of the
+                     options above that are given say what is still known
+                     of the settings, and the search keeps to them
+      --kind=KIND    what kind of file FILE was: png, zip, jpeg, pdf, gif, wav
+                     or mp3 (default: every kind it may have been)
+      --no-randomize   the settings had no random part
+      --time-limit=SECONDS  stop searching after SECONDS (default 20)
+
 N is a decimal integer with an optional sign that fits in 32 bits.
 
 The conversion is its own inverse: running it again on DEST with the same
@@ -192,10 +292,16 @@ DEST is never left half-written: after a failure or an interrupt it holds what
 it held before (a file named as DEST is empty; standard output appended to with
 '>>' keeps its old contents). A DEST that another run is writing is refused.
 
+A search prints each answer as options to paste, the class of settings that
+restore the file alike, and what backs it: the file's own checksums confirm it
+(PNG, ZIP), or it only fits the file's structure and is probable (the other
+kinds). DEST is written only when exactly one answer fits.
+
 Exit status:
- 0  if OK,
- 1  if the conversion failed,
- 2  if the command line was wrong.
+ 0  if OK; with --find-settings, one answer, confirmed,
+ 1  if the conversion failed; with --find-settings, if no settings fit,
+ 2  if the command line was wrong,
+ 3  with --find-settings, if the answer is only probable or several fit.
 )";
 }
 

@@ -14,12 +14,25 @@ inline constexpr std::string_view kProgramName = "pomuru-cipher-cli";
 inline constexpr std::string_view kStandardStream = "-";
 
 struct CommandLine {
-    enum class Mode { Convert, Help, Version };
+    enum class Mode { Convert, FindSettings, Help, Version };
 
     Mode mode = Mode::Convert;
     CipherParams params;  // defaults as the dialog starts: zeros, not randomised
-    std::string source;   // set in Convert mode
-    std::string dest;
+    std::string source;   // set in Convert and FindSettings mode
+    std::string dest;     // in FindSettings mode empty when not given
+
+    // With --find-settings the settings given are what the user still knows of them.
+    struct Given {
+        bool value = false;
+        bool step = false;
+        bool start = false;
+        bool slide = false;
+        bool randomize = false;
+        bool noRandomize = false;
+    };
+    Given given;
+    std::string kind;  // --kind as typed, empty when not given
+    std::int32_t timeLimitSeconds = 20;
 };
 
 // A one-line description of what is wrong, without the program name.

@@ -20,6 +20,7 @@
 #include "cli/command_line.h"
 #include "cli/console.h"
 #include "cli/progress_meter.h"
+#include "cli/settings_finder.h"
 
 namespace {
 
@@ -135,6 +136,41 @@ int Convert(const CommandLine& line) {
     return kExitOk;
 }
 
+// The search's answers go to standard output, unless the restored file does.
+void PrintAnswers(const CommandLine& line, const std::string& text) {
+    if (line.dest == kStandardStream) {
+        if (!WriteConsoleText(StandardStream::Error, text)) {
+            std::fputs(text.c_str(), stderr);
+        }
+        return;
+    }
+    PrintToStandardOutput(text);
+}
+
+// --find-settings, then with DEST the conversion with the one answer, through the same run.
+int FindSettings(const CommandLine& line) {
+    if (line.dest == kStandardStream && IsTerminal(StandardStream::Output)) {
+        return ReportUsageError("refusing to write binary output to a terminal");
+    }
+    const SearchResult found = RunSettingsSearch(
+        line, {PrintError, [&line](const std::string& text) { PrintAnswers(line, text); }});
+    if (found.usageError) {
+        return ReportUsageError(*found.usageError);
+    }
+    if (line.dest.empty()) {
+        return found.status;
+    }
+    if (!found.restoreWith) {
+        PrintError("nothing written to " + Mention(line.dest, "standard output"));
+        return found.status;
+    }
+    CommandLine restore = line;
+    restore.mode = CommandLine::Mode::Convert;
+    restore.params = *found.restoreWith;
+    const int converted = Convert(restore);
+    return converted != kExitOk ? converted : found.status;
+}
+
 int RunProgram(int argc, NativeArgument argv[]) {
     // Before anything is opened: a file must not take a closed stream's place.
     if (!OccupyClosedStandardStreams()) {
@@ -158,6 +194,8 @@ int RunProgram(int argc, NativeArgument argv[]) {
             return PrintToStandardOutput(HelpText());
         case CommandLine::Mode::Version:
             return PrintToStandardOutput(VersionText());
+        case CommandLine::Mode::FindSettings:
+            return FindSettings(line);
         case CommandLine::Mode::Convert:
             break;
     }

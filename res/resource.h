@@ -17,6 +17,20 @@ inline constexpr unsigned IDS_WAIT_ELSEWHERE_CAPTION = 112;
 inline constexpr unsigned IDS_PAGE_CANCEL = 130;
 inline constexpr unsigned IDS_PAGE_FILE_CHANGED = 131;
 inline constexpr unsigned IDS_PAGE_CANNOT_CONVERT = 132;
+// The page's search for forgotten settings; %1, %2 … stand for what each names.
+inline constexpr unsigned IDS_PAGE_SEARCH_FIND = 140;
+inline constexpr unsigned IDS_PAGE_SEARCH_SEARCHING = 141;
+inline constexpr unsigned IDS_PAGE_SEARCH_CONFIRMED = 142;
+inline constexpr unsigned IDS_PAGE_SEARCH_PROBABLE = 143;
+inline constexpr unsigned IDS_PAGE_SEARCH_SEVERAL = 144;
+inline constexpr unsigned IDS_PAGE_SEARCH_NOTHING = 145;
+inline constexpr unsigned IDS_PAGE_SEARCH_TIMED_OUT = 146;
+inline constexpr unsigned IDS_PAGE_SEARCH_LATER_BEGINNINGS = 147;
+inline constexpr unsigned IDS_PAGE_SEARCH_SETTINGS = 148;
+inline constexpr unsigned IDS_PAGE_SEARCH_RANDOMIZED = 149;
+inline constexpr unsigned IDS_PAGE_SEARCH_CHECKSUMS = 150;
+inline constexpr unsigned IDS_PAGE_SEARCH_STRUCTURE = 151;
+inline constexpr unsigned IDS_PAGE_SEARCH_USE = 152;
 // The choosers' filters.
 inline constexpr unsigned IDS_SOURCE_FILTER = 120;
 inline constexpr unsigned IDS_DEST_FILTER = 121;

@@ -11,8 +11,9 @@ declare -A may_include=(
     [res]="base framework res"
     [dialog]="base cipher framework res dialog"
     [app]="base cipher framework res dialog app"
-    [cli]="base cipher res cli"
-    [web]="base cipher res web"
+    [recovery]="base cipher recovery"
+    [cli]="base cipher recovery res cli"
+    [web]="base cipher recovery res web"
 )
 status=0
 for folder in "${!may_include[@]}"; do

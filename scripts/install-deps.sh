@@ -18,15 +18,15 @@ packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-trans
 foreign_arch=
 case "$level" in
     build) ;;
-    test) packages+=(libgtest-dev help2man desktop-file-utils appstream) ;;
-    ci) packages+=(libgtest-dev help2man desktop-file-utils appstream dpkg-dev file clang-format
-                   clang libclang-rt-14-dev) ;;
+    test) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream) ;;
+    ci) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream dpkg-dev file
+                   clang-format clang libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev time) ;;
     docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
     windows)
         packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest libgtest-dev
                    wine wine64 wine32:i386 xvfb xauth
-                   fonts-wine locales icoutils nsis unzip)
+                   fonts-wine locales icoutils nsis unzip libz-mingw-w64-dev)
         foreign_arch=i386 ;;
     web) packages+=(emscripten nodejs chromium python3-websocket zip) ;;
     *) echo "usage: $0 [build|test|ci|bench|docs|windows|web]" >&2; exit 2 ;;

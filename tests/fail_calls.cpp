@@ -4,7 +4,8 @@
 // descriptor of dst.bin is made and then waits while a folder waiting.close exists, which it
 // creates (for ten seconds at most), so that the test can act at that moment; wait-before waits
 // before the call. Calls on the standard streams are left alone, so that the program can still
-// report.
+// report. "aligned_alloc=12" makes every aligned allocation fail with ENOMEM, as memory running
+// out would.
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -108,6 +109,17 @@ int ftruncate(int fd, off_t length) {
 int flock(int fd, int operation) {
     static std::atomic<long> count;
     return Call<int>("flock", count, fd, operation);
+}
+
+void* aligned_alloc(size_t alignment, size_t size) {
+    const char* rules = std::getenv("POMURU_FAIL");
+    if (rules != nullptr &&
+        std::string_view(rules).find("aligned_alloc=12") != std::string_view::npos) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    using Real = void* (*)(size_t, size_t);
+    return reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "aligned_alloc"))(alignment, size);
 }
 
 int close(int fd) {

@@ -1,11 +1,11 @@
 // Assembles the page as one HTML file: the style, the script with the window's texts, the
 // worker with both builds of the core, and a Content-Security-Policy that admits exactly these.
-// node build_page.mjs SOURCE_DIR TEXTS.json CORE_SCALAR.wasm CORE_SIMD.wasm OUTPUT.html
+// node build_page.mjs SOURCE_DIR TEXTS.json CORE_SCALAR.wasm CORE_SIMD.wasm SEARCH.wasm OUTPUT.html
 import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 
-const [sourceDir, textsFile, scalarFile, simdFile, output] = process.argv.slice(2);
+const [sourceDir, textsFile, scalarFile, simdFile, searchFile, output] = process.argv.slice(2);
 const read = (name) => fs.readFileSync(path.join(sourceDir, name), 'utf8');
 const texts = JSON.parse(fs.readFileSync(textsFile, 'utf8'));
 
@@ -14,8 +14,10 @@ const script = `const PAGE_TEXTS = ${JSON.stringify(texts)};\n${read('page.js')}
 const modules = {
     scalar: fs.readFileSync(scalarFile).toString('base64'),
     simd: fs.readFileSync(simdFile).toString('base64'),
+    search: fs.readFileSync(searchFile).toString('base64'),
 };
-const worker = `${read('core.js')}\nconst CORE_MODULES = ${JSON.stringify(modules)};\n${read('worker.js')}`;
+const worker = `${read('core.js')}\n${read('search.js')}\n` +
+    `const CORE_MODULES = ${JSON.stringify(modules)};\n${read('worker.js')}`;
 
 for (const [name, text, tag] of [['style', style, 'style'], ['script', script, 'script'],
     ['worker', worker, 'script']]) {

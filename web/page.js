@@ -8,6 +8,24 @@ const { IDOK, IDC_SOURCE_PATH, IDC_RUN, IDC_CHOOSE_SOURCE, IDC_DEST_PATH, IDC_CH
     IDC_VALUE, IDC_STEP, IDC_START, IDC_SLIDE, IDC_RANDOMIZE } = texts.ids;
 // The boxes in the window's order of exchange, which is also the worker's.
 const NUMBER_BOXES = [IDC_STEP, IDC_VALUE, IDC_START, IDC_SLIDE];
+// The search for forgotten settings, which the window has not: the page's own words, with %1, %2
+// for what each names.
+const format = (text, ...values) => text.replace(/%(\d)/g, (_, n) => String(values[n - 1]));
+const SEARCH = {
+    find: texts.search.find,
+    searching: (seconds) => format(texts.search.searching, seconds),
+    confirmed: texts.search.confirmed,
+    probable: texts.search.probable,
+    several: (count) => format(texts.search.several, count),
+    nothing: texts.search.nothing,
+    timedOut: (seconds) => format(texts.search.timedOut, seconds),
+    laterBeginnings: (count) => format(texts.search.laterBeginnings, count),
+    settings: (answer) => format(texts.search.settings, answer.value, answer.step, answer.start,
+        answer.slide) + (answer.randomize ? texts.search.randomized : ''),
+    checksums: (answer) => format(texts.search.checksums, answer.kind, answer.checksums),
+    structure: (answer) => format(texts.search.structure, answer.kind),
+    use: texts.search.use,
+};
 const canSaveInPlace = typeof window.showSaveFilePicker === 'function';
 
 // Dialog units to pixels from the dialog font, as the window computes them: a quarter of the
@@ -215,6 +233,14 @@ function main() {
     cancel.disabled = true;
     runStrip.append(progress, cancel);
     dialog.frame.append(runStrip);
+    // And the search for forgotten settings on the chosen source, whose answers fill the boxes.
+    const searchStrip = element('div', 'search-strip');
+    const findButton = element('button', 'find-settings', SEARCH.find);
+    findButton.type = 'button';
+    const searchStatus = element('span', 'search-status');
+    const answersList = element('ul', 'search-answers');
+    searchStrip.append(findButton, searchStatus, answersList);
+    dialog.frame.append(searchStrip);
     document.body.append(dialog.frame);
     document.title = texts.dialog.caption;
 
@@ -283,6 +309,7 @@ function main() {
     function setRunning(on) {
         running = on;
         for (const input of inputs()) input.disabled = on;
+        for (const button of searchStrip.querySelectorAll('button')) button.disabled = on;
         menuButton.disabled = on;
         cancel.disabled = !on;
         sourceBox.readOnly = true;
@@ -354,6 +381,65 @@ function main() {
         };
     });
     cancel.addEventListener('click', () => worker.postMessage({ type: 'cancel' }));
+
+    function showAnswers(result, seconds) {
+        answersList.replaceChildren();
+        if (result.error) {
+            searchStatus.textContent = `${SEARCH.nothing} (${result.error})`;
+            return;
+        }
+        const statuses = {
+            confirmed: SEARCH.confirmed, probable: SEARCH.probable,
+            several: SEARCH.several(result.found),
+        };
+        searchStatus.textContent = [statuses[result.verdict] ?? SEARCH.nothing,
+            result.laterBeginnings > 0 ? SEARCH.laterBeginnings(result.laterBeginnings) : '',
+            result.timedOut ? SEARCH.timedOut(seconds) : ''].join('');
+        for (const answer of result.answers) {
+            const item = element('li', 'search-answer');
+            const use = element('button', '', SEARCH.use);
+            use.type = 'button';
+            use.addEventListener('click', () => {
+                control(IDC_VALUE).value = String(answer.value);
+                control(IDC_STEP).value = String(answer.step);
+                control(IDC_START).value = String(answer.start);
+                control(IDC_SLIDE).value = String(answer.slide);
+                randomizeBox.checked = answer.randomize;
+            });
+            item.append(element('span', '', `${SEARCH.settings(answer)} — ` +
+                (answer.confirmed ? SEARCH.checksums(answer) : SEARCH.structure(answer))), use);
+            answersList.append(item);
+        }
+    }
+
+    // The search runs in the worker without pause until it ends or its time is up.
+    findButton.addEventListener('click', () => {
+        if (!source || running) return;
+        setRunning(true);
+        cancel.disabled = true;
+        progress.value = 0;
+        answersList.replaceChildren();
+        searchStatus.textContent = SEARCH.searching(20);
+        worker.postMessage({ type: 'find', file: source });
+        worker.onmessage = async ({ data }) => {
+            switch (data.type) {
+                case 'searchProgress':
+                    progress.value = data.done;
+                    break;
+                case 'found':
+                    progress.value = 1;
+                    setRunning(false);
+                    showAnswers(data.result, data.seconds);
+                    break;
+                case 'failed':
+                    setRunning(false);
+                    searchStatus.textContent = '';
+                    await messageBox(describeFileError(source.name, 'read', data.name,
+                        data.message));
+                    break;
+            }
+        };
+    });
 
     function download(blob, name) {
         const link = element('a');

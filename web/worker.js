@@ -1,6 +1,7 @@
 // The page's worker: reads the source in pieces, converts them with the WebAssembly core and
-// writes them out, so that memory does not grow with the file and the page never waits.
-// Follows core.js; CORE_MODULES holds the two builds of the core, base64-encoded.
+// writes them out, so that memory does not grow with the file and the page never waits; and
+// searches a file for forgotten settings. Follows core.js and search.js; CORE_MODULES holds the
+// two builds of the core and the search, base64-encoded.
 'use strict';
 
 // Pieces as the file is read and written: large, since every read and write of the browser's
@@ -29,6 +30,32 @@ const corePromise = (async () => {
     }
     return loadCore(module);
 })();
+
+// The search's module, made when first asked for.
+let searchPromise = null;
+// How long the search may take, as the command line's default.
+const SEARCH_SECONDS = 20;
+
+async function findSettings({ file }) {
+    searchPromise ??= WebAssembly.compile(decodeBase64(CORE_MODULES.search)).then(loadSearch);
+    const search = await searchPromise;
+    // Read by position as the search asks, synchronously: the search runs without pause here.
+    const reader = new FileReaderSync();
+    let result;
+    try {
+        result = search.findSettings(
+            file.size,
+            (offset, length) => new Uint8Array(
+                reader.readAsArrayBuffer(file.slice(offset, offset + length))),
+            (done) => postMessage({ type: 'searchProgress', done }),
+            SEARCH_SECONDS);
+    } catch (error) {
+        // A failed read ends the search inside the module: the next search starts afresh.
+        searchPromise = null;
+        throw new FileStepError('read', error);
+    }
+    postMessage({ type: 'found', result, seconds: SEARCH_SECONDS });
+}
 
 let cancelRequested = false;
 
@@ -157,7 +184,7 @@ onmessage = async ({ data }) => {
     }
     cancelRequested = false;
     try {
-        await convert(data);
+        await (data.type === 'find' ? findSettings(data) : convert(data));
     } catch (error) {
         postMessage({
             type: 'failed',

@@ -1,6 +1,6 @@
 // The WebAssembly core under node: byte-identical to the native command line on random settings,
 // sizes and piece boundaries, to the rule at positions far beyond 2^31, and reading numbers as
-// the window does.
+// the window does; and the settings search's module finding what scrambled a PNG.
 // node core_test.mjs WEB_BUILD_DIR CLI [SEED]
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -9,7 +9,9 @@ import os from 'node:os';
 import path from 'node:path';
 
 const [webBuild, cli, seedArgument] = process.argv.slice(2);
-const { loadCore } = createRequire(import.meta.url)('../../web/core.js');
+const require = createRequire(import.meta.url);
+const { loadCore } = require('../../web/core.js');
+const { loadSearch } = require('../../web/search.js');
 const seed = Number(seedArgument ?? Date.now() % 1000000);
 console.log(`core_test: seed ${seed}`);
 
@@ -152,6 +154,58 @@ const numbers = [
 for (const core of Object.values(cores)) {
     for (const [text, expected] of numbers) {
         check(core.parseInteger(text) === expected, `parseInteger(${JSON.stringify(text)})`);
+    }
+}
+
+// The search: a PNG with real chunk checksums, scrambled plain and randomised, is restored by
+// the settings found; bytes of no kind give no answer.
+function crc32(bytes) {
+    let crc = ~0;
+    for (const byte of bytes) {
+        crc ^= byte;
+        for (let k = 0; k < 8; ++k) crc = (crc >>> 1) ^ (0xEDB88320 & -(crc & 1));
+    }
+    return ~crc >>> 0;
+}
+function png() {
+    const chunk = (type, data) => {
+        const body = Buffer.concat([Buffer.from(type), data]);
+        const length = Buffer.alloc(4);
+        length.writeUInt32BE(data.length);
+        const sum = Buffer.alloc(4);
+        sum.writeUInt32BE(crc32(body));
+        return Buffer.concat([length, body, sum]);
+    };
+    const header = Buffer.from([0, 0, 0, 40, 0, 0, 0, 30, 8, 2, 0, 0, 0]);
+    const data = Buffer.alloc(5000 + below(5000));
+    for (let i = 0; i < data.length; ++i) data[i] = random32() & 0xFF;
+    return Buffer.concat([Buffer.from([0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A]),
+        chunk('IHDR', header), chunk('IDAT', data), chunk('IEND', Buffer.alloc(0))]);
+}
+const search = await loadSearch(fs.readFileSync(path.join(webBuild, 'pomuru-search.wasm')));
+const noise = Buffer.alloc(3000);
+for (let i = 0; i < noise.length; ++i) noise[i] = random32() & 0xFF;
+for (const settings of [{ step: 3, value: 90, start: 5, slide: 0, randomize: true },
+    { step: 1 + below(8), value: 1 + below(255), start: below(9), slide: below(9), randomize: false },
+    { step: 1 + below(8), value: 2 + below(30000), start: below(9), slide: below(9), randomize: true },
+    null]) {
+    const original = settings ? png() : noise;
+    const scrambled = settings ? wasmConversion(cores.scalar, original, settings, 0, 65536) : noise;
+    let progressed = 0;
+    const outcome = search.findSettings(scrambled.length,
+        (offset, length) => scrambled.subarray(offset, offset + length),
+        (done) => { progressed = done; }, 20);
+    const what = `search for ${JSON.stringify(settings)}: ${JSON.stringify(outcome)}`;
+    if (!settings) {
+        check(outcome.verdict === 'nothing' && outcome.answers.length === 0, what);
+        continue;
+    }
+    check(outcome.verdict === 'confirmed' && outcome.answers.length === 1 &&
+        outcome.answers[0].kind === 'PNG' && outcome.answers[0].confirmed, what);
+    check(progressed > 0, `progress for ${what}`);
+    const found = outcome.answers[0];
+    if (found) {
+        check(wasmConversion(cores.scalar, scrambled, found, 0, 65536).equals(original), what);
     }
 }
 

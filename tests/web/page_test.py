@@ -214,6 +214,21 @@ def main():
                                    'from, selectionEnd: to}) => [value, from, to])(document.activeElement)')
         check(focused == ['１．５', 0, 3], f'the box at fault is focused and selected: {focused}')
 
+        # The search beside the dialog finds what scrambled a PNG, and fills the boxes with it.
+        sys.path.insert(0, str(Path(__file__).parents[2] / 'bench'))
+        import random, sample_files
+        (original := WORK / 'original.png').write_bytes(sample_files.png(random.Random(1)))
+        subprocess.run([CLI, '--value=90', '--step=3', '--start=5', '--randomize', original,
+                        scrambled := WORK / 'scrambled.pmr'], check=True)
+        browser.choose_source(scrambled)
+        browser.click('.find-settings')
+        found = browser.wait_for('document.querySelector(".search-answers li")?.textContent')
+        status = browser.evaluate('document.querySelector(".search-status").textContent')
+        browser.click('.search-answers button')
+        boxes = browser.evaluate(f'[{", ".join(f"document.querySelector({json.dumps(BOX[name])}).value" for name in ("value", "step", "start", "slide"))}, document.querySelector(".check-box input").checked]')
+        check(status == '設定が見つかりました。' and boxes == ['90', '3', '5', '0', True],
+              f'the search finds the settings and fills the boxes: "{status}", "{found}", {boxes}')
+
         # The About box from the context menu.
         browser.click('.client', button='right')
         browser.click('.menu-item')
