@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -17,9 +18,11 @@
 
 #include "base/file.h"
 #include "dialog/cipher_dlg.h"
+#include "framework/control_label.h"
 #include "framework/fake/fake_backend.h"
 #include "framework/resource_module.h"
 #include "framework/win_app.h"
+#include "res/dialog_templates.h"
 #include "res/resource.h"
 #include "test_support.h"
 
@@ -165,6 +168,83 @@ TEST_F(cipher_dlg, choosers_take_the_path_after_a_probe_and_a_cancel_clears_the_
     }
 }
 
+// Files dropped on the window, or named on the command line (taken as a drop on the source box
+// once the window is up), are taken as the choosers take them; several, a folder or a busy file
+// change nothing.
+TEST_F(cipher_dlg, dropped_files_set_the_box_they_land_on_as_its_chooser_would_after_a_question) {
+    const std::string dest = dir_.File("dest.bin"), other = dir_.File("other.bin");
+    const std::string link = dir_.File("link.bin"), missing = dir_.File("missing.bin");
+    const std::string folder = dir_.Path().string(), busy = dir_.File("busy.bin");
+    std::filesystem::create_hard_link(Utf8Path(source_), Utf8Path(link));
+    WriteBytes(busy, {1});
+    File writer = File::OpenForWriting(busy);
+    writer.LockExclusively();
+    const auto openFailed = [](const std::string& path, bool write, const std::string& reason) {
+        return "ファイル「" + path + (write ? "」を書き込み用に" : "」を") +
+               "開けませんでした。\n" + reason;
+    };
+    const std::string notFound = "ファイルまたはフォルダーが見つかりません。",
+                      isFolder = "ファイルではなくフォルダーです。",
+                      oneOnly = "ファイルは１つだけ指定してください。",
+                      question = "「" + other +
+                                 "」を保存用ファイルにすると、中身はすぐに消えます。\n"
+                                 "消えても良いファイルですか？";
+    const int kCommandLine = -2;  // named on the command line, with the source field empty
+    const std::string before = source_ + "|" + dest, none = "|" + dest;
+    const struct {
+        std::vector<std::string> files;
+        int on;              // the control dropped on
+        std::string fields;  // source|dest afterwards
+        std::string message = "";
+        std::optional<bool> answer = std::nullopt;  // to the question
+        Bytes otherAfter = {7};                     // what other.bin holds afterwards
+    } rows[] = {
+        {{other}, IDC_SOURCE_PATH, other + "|" + dest},
+        {{other}, IDC_RUN, other + "|" + dest},
+        {{other}, 0, other + "|" + dest},
+        {{other}, kCommandLine, other + "|" + dest},
+        {{missing}, IDC_SOURCE_PATH, before, openFailed(missing, false, notFound)},
+        {{missing}, kCommandLine, none, openFailed(missing, false, notFound)},
+        {{folder}, IDC_CHOOSE_DEST, before, openFailed(folder, false, isFolder)},
+        {{other, dest}, IDC_SOURCE_PATH, before, oneOnly},
+        {{other, dest}, kCommandLine, none, oneOnly},
+        // The destination box: emptied after a yes only; the source, under any name, never.
+        {{other}, IDC_DEST_PATH, source_ + "|" + other, question, true, {}},
+        {{other}, IDC_DEST_PATH, before, question, false},
+        {{link}, IDC_DEST_PATH, source_ + "|" + link},
+        {{missing}, IDC_DEST_PATH, before, openFailed(missing, true, notFound)},
+        {{folder}, IDC_DEST_PATH, before, openFailed(folder, true, isFolder)},
+        {{busy}, IDC_DEST_PATH, before, "ファイル「" + busy + "」は、別の変換が書き込み中です。"},
+        {{other, dest}, IDC_DEST_PATH, before, oneOnly},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.files.front() + " on " + std::to_string(row.on));
+        WriteBytes(other, {7});
+        CCipherDlg dlg;
+        dlg.m_strSource = row.on == kCommandLine ? "" : source_;
+        dlg.m_strDest = dest;
+        dlg.m_filesToOpen = row.on == kCommandLine ? row.files : Texts{};
+        if (row.answer) {
+            afx_fake::QueueAnswer(*row.answer);
+        }
+        RunModal(dlg, [&](afx_fake::Dialog& window) {
+            window.Type(IDC_STEP, "x");
+            if (row.on != kCommandLine) {
+                window.Drop(row.on, row.files);
+            }
+            EXPECT_EQ(window.Text(IDC_SOURCE_PATH) + "|" + window.Text(IDC_DEST_PATH), row.fields);
+            // A box taken is shown with a redisplay, as after a chooser.
+            const bool taken = row.fields != before && row.on != kCommandLine;
+            EXPECT_EQ(window.Text(IDC_STEP), taken ? "0" : "x");
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.message.empty() ? Texts{} : Texts{kApp + row.message});
+        });
+        EXPECT_EQ(dlg.m_strSource + "|" + dlg.m_strDest, row.fields);
+        EXPECT_EQ(ReadBytes(other), row.otherAfter);
+        EXPECT_EQ(ReadBytes(source_), content_);
+    }
+}
+
 TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lacking_two_files) {
     const std::string out = dir_.File("out.bin"), link = dir_.File("link.bin");
     const std::string missing = dir_.File("missing.bin");
@@ -185,7 +265,14 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         Texts shown = {};  // after the dialog's caption and the boxes filled at the start
         std::string message = "";
     } rows[] = {
-        {"converts", source_, out, "+77", converted, {running, boxes, wait, elsewhere, own}},
+        // The progress beside the caption rises to the end and is cleared after it.
+        {"converts",
+         source_,
+         out,
+         "+77",
+         converted,
+         {running, boxes, wait, "progress normal 0/1000", elsewhere, "progress normal 1000/1000",
+          own, "progress none"}},
         // Texts are compared before anything else, even a box without a number; one file under
         // two names is found on the open files, once the numbers have been checked; the source
         // is opened first.
@@ -197,9 +284,17 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         {"a box without a number", source_, out, "x", old, {}, "整数を入力してください。"},
         {"missing source", missing, out, "77", old, {}, NotFound(missing)},
 #ifdef __linux__
-        // A read that fails is reported after the caption and leaves the destination empty:
-        // reading a process's own memory at address 0 fails.
-        {"failed read", "/proc/self/mem", out, "77", {}, {running, boxes, wait, own}, readFailed},
+        // A read that fails is reported after the caption, with the progress in its error
+        // state, and leaves the destination empty: reading a process's own memory at address 0
+        // fails. Its size is not known.
+        {"failed read",
+         "/proc/self/mem",
+         out,
+         "77",
+         {},
+         {running, boxes, wait, "progress indeterminate", "progress error 0/1000", own,
+          "progress none"},
+         readFailed},
 #endif
     };
     for (const auto& row : rows) {
@@ -208,6 +303,11 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         CCipherDlg dlg;
         dlg.m_strSource = row.source;
         dlg.m_strDest = row.dest;
+        // Files dropped while the run draws its captions change nothing: no field, no question.
+        afx_fake::SetCaptionScript([&](afx_fake::Dialog& window) {
+            window.Drop(IDC_SOURCE_PATH, {link});
+            window.Drop(IDC_DEST_PATH, {link});
+        });
         RunModal(dlg, [&](afx_fake::Dialog& window) {
             window.Type(IDC_SOURCE_PATH, source_);
             window.Type(IDC_DEST_PATH, out);
@@ -226,6 +326,7 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
             // before opening both files read nothing back.
             EXPECT_EQ(window.Text(IDC_VALUE), row.shown.empty() ? row.value : "77");
         });
+        afx_fake::SetCaptionScript({});
         EXPECT_EQ(ReadBytes(out), row.outAfter);
         EXPECT_EQ(ReadBytes(source_), content_);
     }
@@ -254,7 +355,8 @@ TEST_F(cipher_dlg, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
         const std::string boxes(afx_fake::kBoxes);
         EXPECT_EQ(window.Shown(),
                   (Texts{own, boxes, AfxFormatString(IDS_RUNNING_CAPTION), boxes, wait,
-                         AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION), wait, own}));
+                         "progress indeterminate", AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION),
+                         wait, own, "progress none"}));
     });
     writer.join();
 }
@@ -276,6 +378,24 @@ TEST_F(cipher_dlg, window_menu_opens_the_about_box_and_its_close_item_cancels) {
         EXPECT_TRUE(box.Ended());
     };
     EXPECT_EQ(RunModal(dlg, main, about), IDCANCEL);
+}
+
+// What a screen reader speaks for each edit box: the label a sighted user reads above it, which
+// the template lists after the box.
+TEST(cipher_dialog_template, edit_boxes_are_named_after_the_labels_directly_above_them) {
+    const DialogTemplate& dialog = CipherDialogTemplate();
+    const std::pair<int, std::string_view> rows[] = {{IDC_SOURCE_PATH, "変換前ファイルの設定"},
+                                                     {IDC_DEST_PATH, "保存用ファイル設定"},
+                                                     {IDC_VALUE, "数値"},
+                                                     {IDC_STEP, "ステップ"},
+                                                     {IDC_START, "開始場所"},
+                                                     {IDC_SLIDE, "すべり"}};
+    for (const auto& [id, name] : rows) {
+        const DialogControl* label =
+            LabelAbove(dialog, *std::ranges::find(dialog.controls, id, &DialogControl::id));
+        ASSERT_NE(label, nullptr) << id;
+        EXPECT_EQ(label->text, name) << id;
+    }
 }
 
 }  // namespace

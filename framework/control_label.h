@@ -1,0 +1,9 @@
+// Which label of a dialog template names an edit box, for the names a screen reader speaks.
+#pragma once
+
+#include "framework/dialog_template.h"
+
+// The label directly above the box: the nearest one that starts higher, ends above the box's
+// middle and overlaps it across. nullptr when there is none. The template's order is its Tab
+// order and says nothing of this: a box's label may come after it.
+const DialogControl* LabelAbove(const DialogTemplate& dialogTemplate, const DialogControl& box);
