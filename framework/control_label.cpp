@@ -1,6 +1,8 @@
 // The label of an edit box, by the template's geometry.
 #include "framework/control_label.h"
 
+#include "framework/win_defs.h"
+
 namespace {
 
 bool OverlapsAcross(const DialogRect& a, const DialogRect& b) {
@@ -23,4 +25,18 @@ const DialogControl* LabelAbove(const DialogTemplate& dialogTemplate, const Dial
         }
     }
     return nearest;
+}
+
+std::string LabelText(const DialogControl& label) {
+    if (label.style & SS_NOPREFIX) {
+        return std::string(label.text);
+    }
+    std::string shown;
+    for (std::size_t i = 0; i < label.text.size(); ++i) {
+        if (label.text[i] == '&' && i + 1 < label.text.size()) {
+            ++i;
+        }
+        shown += label.text[i];
+    }
+    return shown;
 }

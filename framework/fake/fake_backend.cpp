@@ -91,10 +91,13 @@ public:
     void SetProgress(afx_backend::ProgressState state, std::uint64_t completed,
                      std::uint64_t total) override {
         constexpr const char* kStates[] = {"none", "indeterminate", "normal", "error"};
-        std::string shown = std::string("progress ") + kStates[static_cast<int>(state)];
+        // Appended piece by piece, clear of GCC 12's false -Wrestrict.
+        std::string shown = "progress ";
+        shown += kStates[static_cast<int>(state)];
         if (state == afx_backend::ProgressState::Normal ||
             state == afx_backend::ProgressState::Error) {
-            shown += " " + std::to_string(completed) + "/" + std::to_string(total);
+            shown.append(" ").append(std::to_string(completed));
+            shown.append("/").append(std::to_string(total));
         }
         shown_.push_back(shown);
     }

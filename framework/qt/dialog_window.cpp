@@ -63,23 +63,6 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
     return {AverageCharWidth(alphabetWidth), metrics.height()};
 }
 
-// A label's text as shown: "&" marks the access key unless the label shows ampersands as
-// typed, and "&&" stands for one "&".
-QString LabelText(const DialogControl& control) {
-    const QString text = ToQString(control.text);
-    if (control.style & SS_NOPREFIX) {
-        return text;
-    }
-    QString shown;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'&' && i + 1 < text.size()) {
-            ++i;
-        }
-        shown += text[i];
-    }
-    return shown;
-}
-
 // Where the next label to the right in the same row begins, if there is one.
 std::optional<int> NextLabelLeft(const QLabel& label, const QList<QLabel*>& labels) {
     const QRect rect = label.geometry();
@@ -271,7 +254,7 @@ QWidget* DialogWindow::CreateControl(const DialogControl& control) {
             widget = new QCheckBox(ToQString(control.text), this);
             break;
         case ControlKind::Label: {
-            auto* label = new QLabel(LabelText(control), this);
+            auto* label = new QLabel(ToQString(LabelText(control)), this);
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             widget = label;
@@ -317,7 +300,7 @@ void DialogWindow::NameEditBoxes(const DialogTemplate& dialogTemplate,
         const DialogControl* label =
             control.kind == ControlKind::Edit ? LabelAbove(dialogTemplate, control) : nullptr;
         if (label != nullptr) {
-            widgetOf(control)->setAccessibleName(LabelText(*label));
+            widgetOf(control)->setAccessibleName(ToQString(LabelText(*label)));
             static_cast<QLabel*>(widgetOf(*label))->setBuddy(widgetOf(control));
         }
     }

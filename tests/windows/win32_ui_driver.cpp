@@ -2,10 +2,13 @@
 #include "windows/win32_ui_driver.h"
 
 #include <windows.h>
-// After <windows.h>, which it needs.
+// After <windows.h>, which they need.
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "base/utf16_text.h"
@@ -36,6 +39,30 @@ BOOL CALLBACK AddIfDialog(HWND window, LPARAM dialogs) {
         reinterpret_cast<std::vector<Window>*>(dialogs)->push_back(window);
     }
     return TRUE;
+}
+
+// A visible window of the process named in the search.
+struct ProcessWindow {
+    DWORD process;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM search) {
+    auto& found = *reinterpret_cast<ProcessWindow*>(search);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found.process && IsWindowVisible(window)) {
+        found.window = window;
+    }
+    return TRUE;
+}
+
+// A control's text in another process's window, asked of that window.
+std::string RemoteText(HWND window) {
+    wchar_t text[1024] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
+                        nullptr);
+    return pomuru::Utf8FromWide(text);
 }
 
 void Send(std::vector<INPUT> inputs) {
@@ -140,6 +167,56 @@ void SendCommandDuringClick(Window dialog, int button, int command) {
     }
     SendMessageW(Handle(dialog), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     other.join();
+}
+
+void PostDrop(Window dialog, int control, const std::vector<std::string>& files) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(Handle(dialog), control), &rect);
+    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ScreenToClient(Handle(dialog), &point);
+    // DROPFILES, then each path and a second terminating zero; the receiver frees it.
+    std::wstring paths;
+    for (const std::string& file : files) {
+        paths += pomuru::WideFromUtf8(file) + L'\0';
+    }
+    paths += L'\0';
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + paths.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    *drop = DROPFILES{sizeof(DROPFILES), point, FALSE, TRUE};
+    std::memcpy(drop + 1, paths.data(), paths.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    PostMessageW(Handle(dialog), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+std::string ControlTextOfProgram(const std::vector<std::string>& arguments, int control) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const auto program =
+        std::filesystem::path(self).parent_path().parent_path() / "app" / "pomuru-cipher.exe";
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    for (const std::string& argument : arguments) {
+        commandLine += L" \"" + pomuru::WideFromUtf8(argument) + L"\"";
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return "not started";
+    }
+    // The control is filled once the dialog's loop runs.
+    ProcessWindow search{process.dwProcessId};
+    std::string text = "no window";
+    for (int i = 0; i < 300 && (search.window == nullptr || text.empty()); ++i) {
+        Sleep(100);
+        EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+        text = search.window != nullptr ? RemoteText(GetDlgItem(search.window, control)) : text;
+    }
+    PostMessageW(search.window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return text;
 }
 
 Window ActiveWindow() {
