@@ -26,7 +26,7 @@ case "$level" in
     ci) packages+=(libgtest-dev help2man desktop-file-utils appstream "${window_tests[@]}"
                    dpkg-dev file clang-format clang libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev time) ;;
-    docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
+    docs) packages+=(xvfb xauth openbox x11-utils imagemagick python3-xlib) ;;
     windows)
         packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest libgtest-dev
                    wine wine64 wine32:i386 xvfb xauth
