@@ -133,10 +133,9 @@ TEST_F(cipher_dlg, choosers_take_the_path_after_a_probe_and_a_cancel_clears_the_
         {IDC_CHOOSE_SOURCE, source_, source_, content_},
         {IDC_CHOOSE_SOURCE, std::nullopt, "", {}},
         {IDC_CHOOSE_SOURCE, missing, "typed", {}, NotFound(missing)},
-        // The destination is created or emptied at once, unless it is the source.
+        // The destination is created or emptied at once, unless it is the source under any name.
         {IDC_CHOOSE_DEST, existing, existing, {}},
         {IDC_CHOOSE_DEST, dir_.File("new.bin"), dir_.File("new.bin"), {}},
-        {IDC_CHOOSE_DEST, source_, source_, content_},
         {IDC_CHOOSE_DEST, link, link, content_},
         {IDC_CHOOSE_DEST,
          busy,
@@ -179,53 +178,46 @@ TEST_F(cipher_dlg, dropped_files_set_the_box_they_land_on_as_its_chooser_would_a
     WriteBytes(busy, {1});
     File writer = File::OpenForWriting(busy);
     writer.LockExclusively();
-    const auto openFailed = [](const std::string& path, bool write, const std::string& reason) {
-        return "ファイル「" + path + (write ? "」を書き込み用に" : "」を") +
-               "開けませんでした。\n" + reason;
-    };
-    const std::string notFound = "ファイルまたはフォルダーが見つかりません。",
-                      isFolder = "ファイルではなくフォルダーです。",
-                      oneOnly = "ファイルは１つだけ指定してください。",
-                      question = "「" + other +
-                                 "」を保存用ファイルにすると、中身はすぐに消えます。\n"
-                                 "消えても良いファイルですか？";
-    const int kCommandLine = -2;  // named on the command line, with the source field empty
-    const std::string before = source_ + "|" + dest, none = "|" + dest;
+    const std::string
+        notWritable =
+            "」を書き込み用に開けませんでした。\nファイルまたはフォルダーが見つかりません。",
+        oneOnly = "ファイルは１つだけ指定してください。",
+        question = "「" + other +
+                   "」を保存用ファイルにすると、中身はすぐに消えます。\n"
+                   "消えても良いファイルですか？";
+    const int kCommandLine = -2;  // named on the command line
+    const std::string before = source_ + "|" + dest, taken = other + "|" + dest;
     const struct {
         std::vector<std::string> files;
         int on;              // the control dropped on
         std::string fields;  // source|dest afterwards
         std::string message = "";
-        std::optional<bool> answer = std::nullopt;  // to the question
-        Bytes otherAfter = {7};                     // what other.bin holds afterwards
+        bool yes = false;  // the answer to the question; unanswered, it is No
     } rows[] = {
-        {{other}, IDC_SOURCE_PATH, other + "|" + dest},
-        {{other}, IDC_RUN, other + "|" + dest},
-        {{other}, 0, other + "|" + dest},
-        {{other}, kCommandLine, other + "|" + dest},
-        {{missing}, IDC_SOURCE_PATH, before, openFailed(missing, false, notFound)},
-        {{missing}, kCommandLine, none, openFailed(missing, false, notFound)},
-        {{folder}, IDC_CHOOSE_DEST, before, openFailed(folder, false, isFolder)},
+        {{other}, IDC_SOURCE_PATH, taken},
+        {{other}, kCommandLine, taken},
+        {{missing}, IDC_SOURCE_PATH, before, NotFound(missing)},
+        {{folder},
+         IDC_CHOOSE_DEST,
+         before,
+         "ファイル「" + folder + "」を開けませんでした。\nファイルではなくフォルダーです。"},
         {{other, dest}, IDC_SOURCE_PATH, before, oneOnly},
-        {{other, dest}, kCommandLine, none, oneOnly},
         // The destination box: emptied after a yes only; the source, under any name, never.
-        {{other}, IDC_DEST_PATH, source_ + "|" + other, question, true, {}},
-        {{other}, IDC_DEST_PATH, before, question, false},
+        {{other}, IDC_DEST_PATH, source_ + "|" + other, question, true},
+        {{other}, IDC_DEST_PATH, before, question},
         {{link}, IDC_DEST_PATH, source_ + "|" + link},
-        {{missing}, IDC_DEST_PATH, before, openFailed(missing, true, notFound)},
-        {{folder}, IDC_DEST_PATH, before, openFailed(folder, true, isFolder)},
+        {{missing}, IDC_DEST_PATH, before, "ファイル「" + missing + notWritable},
         {{busy}, IDC_DEST_PATH, before, "ファイル「" + busy + "」は、別の変換が書き込み中です。"},
-        {{other, dest}, IDC_DEST_PATH, before, oneOnly},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.files.front() + " on " + std::to_string(row.on));
         WriteBytes(other, {7});
         CCipherDlg dlg;
-        dlg.m_strSource = row.on == kCommandLine ? "" : source_;
+        dlg.m_strSource = source_;
         dlg.m_strDest = dest;
         dlg.m_filesToOpen = row.on == kCommandLine ? row.files : Texts{};
-        if (row.answer) {
-            afx_fake::QueueAnswer(*row.answer);
+        if (row.yes) {
+            afx_fake::QueueAnswer(true);
         }
         RunModal(dlg, [&](afx_fake::Dialog& window) {
             window.Type(IDC_STEP, "x");
@@ -234,13 +226,13 @@ TEST_F(cipher_dlg, dropped_files_set_the_box_they_land_on_as_its_chooser_would_a
             }
             EXPECT_EQ(window.Text(IDC_SOURCE_PATH) + "|" + window.Text(IDC_DEST_PATH), row.fields);
             // A box taken is shown with a redisplay, as after a chooser.
-            const bool taken = row.fields != before && row.on != kCommandLine;
-            EXPECT_EQ(window.Text(IDC_STEP), taken ? "0" : "x");
+            EXPECT_EQ(window.Text(IDC_STEP),
+                      row.fields != before && row.on != kCommandLine ? "0" : "x");
             EXPECT_EQ(afx_fake::TakeMessages(),
                       row.message.empty() ? Texts{} : Texts{kApp + row.message});
         });
         EXPECT_EQ(dlg.m_strSource + "|" + dlg.m_strDest, row.fields);
-        EXPECT_EQ(ReadBytes(other), row.otherAfter);
+        EXPECT_EQ(ReadBytes(other), row.yes ? Bytes{} : Bytes{7});
         EXPECT_EQ(ReadBytes(source_), content_);
     }
 }
@@ -257,6 +249,13 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
     const Bytes old{9, 9}, converted = ReferenceConvert(content_, {2, 77, 3, 0, true});
     const std::string readFailed =
         "ファイル「/proc/self/mem」を読み込めませんでした。\n入出力エラーが発生しました。";
+    // The progress beside the caption rises to the end and is cleared after it; after a failure
+    // it is in its error state while the failure is reported.
+    const std::string none = "progress none";
+    const Texts ran{
+        running, boxes, wait, "progress normal 0/1000", elsewhere, "progress normal 1000/1000",
+        own,     none},
+        failed{running, boxes, wait, "progress indeterminate", "progress error 0/1000", own, none};
     const struct {
         const char* name;
         std::string source, dest;  // the fields; the boxes hold the two files' paths
@@ -265,14 +264,7 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         Texts shown = {};  // after the dialog's caption and the boxes filled at the start
         std::string message = "";
     } rows[] = {
-        // The progress beside the caption rises to the end and is cleared after it.
-        {"converts",
-         source_,
-         out,
-         "+77",
-         converted,
-         {running, boxes, wait, "progress normal 0/1000", elsewhere, "progress normal 1000/1000",
-          own, "progress none"}},
+        {"converts", source_, out, "+77", converted, ran},
         // Texts are compared before anything else, even a box without a number; one file under
         // two names is found on the open files, once the numbers have been checked; the source
         // is opened first.
@@ -284,17 +276,9 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         {"a box without a number", source_, out, "x", old, {}, "整数を入力してください。"},
         {"missing source", missing, out, "77", old, {}, NotFound(missing)},
 #ifdef __linux__
-        // A read that fails is reported after the caption, with the progress in its error
-        // state, and leaves the destination empty: reading a process's own memory at address 0
-        // fails. Its size is not known.
-        {"failed read",
-         "/proc/self/mem",
-         out,
-         "77",
-         {},
-         {running, boxes, wait, "progress indeterminate", "progress error 0/1000", own,
-          "progress none"},
-         readFailed},
+        // A read that fails is reported after the caption and leaves the destination empty:
+        // reading a process's own memory at address 0 fails. Its size is not known.
+        {"failed read", "/proc/self/mem", out, "77", {}, failed, readFailed},
 #endif
     };
     for (const auto& row : rows) {
@@ -393,8 +377,7 @@ TEST(cipher_dialog_template, edit_boxes_are_named_after_the_labels_directly_abov
     for (const auto& [id, name] : rows) {
         const DialogControl* label =
             LabelAbove(dialog, *std::ranges::find(dialog.controls, id, &DialogControl::id));
-        ASSERT_NE(label, nullptr) << id;
-        EXPECT_EQ(label->text, name) << id;
+        EXPECT_EQ(label != nullptr ? label->text : "(none)", name) << id;
     }
 }
 

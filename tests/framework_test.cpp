@@ -1,17 +1,13 @@
-// The framework's parts that need no window: file-error wording, the look-up along the message
-// maps and the command line's arguments. The integer reader and the template writer are
-// checked by their fuzz targets.
+// The framework's parts that need no window: file-error wording and the look-up along the
+// message maps. The integer reader and the template writer are checked by their fuzz targets.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-#include "framework/command_line_info.h"
 #include "framework/file_exception.h"
 #include "framework/message_map.h"
-#include "framework/scoped_value.h"
-#include "framework/win_app.h"
 
 namespace pomuru::test {
 namespace {
@@ -30,22 +26,6 @@ TEST(message_map, nearest_class_entry_wins_and_base_entries_are_inherited) {
     EXPECT_EQ(derived.Find(Message::Command, 1), &derived.entries[0]);
     EXPECT_EQ(derived.Find(Message::Command, 2), &base.entries[1]);
     EXPECT_EQ(derived.Find(Message::SysCommand, 2), nullptr);
-}
-
-TEST(win_app, command_line_arguments_go_in_turn_to_parse_param_the_first_name_is_the_file) {
-    struct Recorder final : CCommandLineInfo {
-        std::string seen;
-        void ParseParam(const std::string& param, bool bFlag, bool bLast) override {
-            seen += (bFlag ? "flag " : "name ") + param + (bLast ? "." : ", ");
-            CCommandLineInfo::ParseParam(param, bFlag, bLast);
-        }
-    } info;
-    const ScopedValue arguments(AfxGetApp()->m_arguments,
-                                std::vector<std::string>{"-x", "/a b", "-", "c"});
-    AfxGetApp()->ParseCommandLine(info);
-    EXPECT_EQ(info.seen, "flag x, name /a b, name -, name c.");
-    EXPECT_EQ(info.m_strFileName, "/a b");
-    EXPECT_EQ(info.m_nShellCommand, CCommandLineInfo::FileOpen);
 }
 
 }  // namespace

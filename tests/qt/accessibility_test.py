@@ -2,8 +2,7 @@
 # The window program as a screen reader meets it, through AT-SPI: every control's name is the
 # label a user reads (an edit box's, the label above it), and a file named on the command line
 # fills the source box, or is reported over the dialog when it cannot be read.
-# Usage: accessibility_test.py PROGRAM   (on an X display and a session bus of its own:
-# xvfb-run -a dbus-run-session -- accessibility_test.py PROGRAM)
+# Usage: xvfb-run -a dbus-run-session -- accessibility_test.py PROGRAM
 import os
 import subprocess
 import sys
@@ -12,19 +11,19 @@ import time
 
 import pyatspi
 
+CAPTION = "ぽむるの暗号\u3000＼（⌒∇⌒）／"
+# In the template's order, which is the Tab order; each box is named after the label above it.
 EXPECTED = [
     ("text", "変換前ファイルの設定"), ("push button", "プログラム実行"),
     ("push button", "変換前ファイルの設定"), ("label", "変換前ファイルの設定"),
     ("text", "保存用ファイル設定"), ("label", "保存用ファイル設定"),
     ("push button", "保存用ファイルの設定"), ("text", "数値"), ("label", "数値"),
     ("text", "ステップ"), ("label", "ステップ"), ("text", "開始場所"), ("label", "開始場所"),
-    ("text", "すべり"), ("label", "すべり"), ("check box", "乱数化（数値範囲）"),
-]
+    ("text", "すべり"), ("label", "すべり"), ("check box", "乱数化（数値範囲）")]
 
 
-def wait_for(what, find, seconds=30):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
+def wait_for(what, find):
+    for _ in range(150):
         found = find()
         if found:
             return found
@@ -32,49 +31,29 @@ def wait_for(what, find, seconds=30):
     sys.exit("waited in vain for " + what)
 
 
-def windows_of(program):
-    """The top-level windows of the running program, by their names."""
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in filter(None, (desktop.getChildAtIndex(i) for i in range(desktop.childCount))):
-        if app.name == os.path.basename(program):
-            return {window.name: window for window in app}
-    return {}
-
-
-def session(program, argument, check):
+# Starts the program with the argument; yields what finds its top-level windows by name.
+def windows(program, argument):
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    process = subprocess.Popen([program, argument], env=environment)
-    try:
-        check()
-    finally:
-        process.kill()
-        process.wait()
+    with subprocess.Popen([program, argument], env=environment) as process:
+        try:
+            desktop = pyatspi.Registry.getDesktop(0)
+            apps = lambda: (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
+            yield lambda: next(({w.name: w for w in app} for app in apps()
+                                if app and app.name == os.path.basename(program)), {})
+        finally:
+            process.kill()
 
 
-def main(program, folder):
+with tempfile.TemporaryDirectory() as folder:
     path = os.path.join(folder, "送る.bin")
     open(path, "wb").close()
-    caption = "ぽむるの暗号\u3000＼（⌒∇⌒）／"
-
-    def named_controls():
-        dialog = wait_for("the dialog", lambda: windows_of(program).get(caption))
-        source = dialog.getChildAtIndex(0).queryText()
-        wait_for("the source box filled", lambda: source.getText(0, -1) == path, 10)
-        shown = [(control.getRoleName(), control.name) for control in dialog]
-        assert shown == EXPECTED, "accessible names:\n%s\nexpected:\n%s" % (shown, EXPECTED)
-
-    def error_over_dialog():
-        def message():
-            windows = windows_of(program)
-            box = next((w for name, w in windows.items() if name != caption), None)
-            return caption in windows and box is not None and [c.name for c in box]
-        texts = wait_for("the message over the dialog", message)
+    for shown in windows(sys.argv[1], path):
+        dialog = wait_for("the dialog", lambda: shown().get(CAPTION))
+        wait_for("the source box filled", lambda: dialog[0].queryText().getText(0, -1) == path)
+        names = [(control.getRoleName(), control.name) for control in dialog]
+        assert names == EXPECTED, "names:\n%s\nexpected:\n%s" % (names, EXPECTED)
+    for shown in windows(sys.argv[1], os.path.join(folder, "missing.bin")):
+        box = wait_for("a message over the dialog",
+                       lambda: CAPTION in shown() and [w for n, w in shown().items() if n != CAPTION])
+        texts = [control.name for control in box[0]]
         assert any("見つかりません" in text for text in texts), texts
-
-    session(program, path, named_controls)
-    session(program, os.path.join(folder, "missing.bin"), error_over_dialog)
-    print("accessibility_test: names and the command line's file as a screen reader meets them")
-
-
-with tempfile.TemporaryDirectory() as temporary:
-    main(sys.argv[1], temporary)

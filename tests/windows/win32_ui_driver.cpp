@@ -41,30 +41,6 @@ BOOL CALLBACK AddIfDialog(HWND window, LPARAM dialogs) {
     return TRUE;
 }
 
-// A visible window of the process named in the search.
-struct ProcessWindow {
-    DWORD process;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND window, LPARAM search) {
-    auto& found = *reinterpret_cast<ProcessWindow*>(search);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == found.process && IsWindowVisible(window)) {
-        found.window = window;
-    }
-    return TRUE;
-}
-
-// A control's text in another process's window, asked of that window.
-std::string RemoteText(HWND window) {
-    wchar_t text[1024] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
-                        nullptr);
-    return pomuru::Utf8FromWide(text);
-}
-
 void Send(std::vector<INPUT> inputs) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -172,6 +148,7 @@ void SendCommandDuringClick(Window dialog, int button, int command) {
 void PostDrop(Window dialog, int control, const std::vector<std::string>& files) {
     RECT rect{};
     GetWindowRect(GetDlgItem(Handle(dialog), control), &rect);
+    // The middle of the control, in the dialog's client coordinates.
     POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     ScreenToClient(Handle(dialog), &point);
     // DROPFILES, then each path and a second terminating zero; the receiver frees it.
@@ -188,7 +165,8 @@ void PostDrop(Window dialog, int control, const std::vector<std::string>& files)
     PostMessageW(Handle(dialog), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
-std::string ControlTextOfProgram(const std::vector<std::string>& arguments, int control) {
+std::string ControlTextOfProgram(const std::vector<std::string>& arguments,
+                                 const std::string& caption, int control) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const auto program =
@@ -197,26 +175,24 @@ std::string ControlTextOfProgram(const std::vector<std::string>& arguments, int 
     for (const std::string& argument : arguments) {
         commandLine += L" \"" + pomuru::WideFromUtf8(argument) + L"\"";
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
+    STARTUPINFOW startup{sizeof(STARTUPINFOW)};
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return "not started";
-    }
-    // The control is filled once the dialog's loop runs.
-    ProcessWindow search{process.dwProcessId};
-    std::string text = "no window";
-    for (int i = 0; i < 300 && (search.window == nullptr || text.empty()); ++i) {
+    // One that does not start shows no text.
+    CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                   &startup, &process);
+    // The box is filled once the dialog's loop runs; asked of the other program's window.
+    HWND dialog = nullptr;
+    wchar_t text[1024] = {};
+    for (int i = 0; i < 300 && text[0] == L'\0'; ++i) {
         Sleep(100);
-        EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-        text = search.window != nullptr ? RemoteText(GetDlgItem(search.window, control)) : text;
+        dialog = FindWindowW(L"#32770", pomuru::WideFromUtf8(caption).c_str());
+        GetDlgItemTextW(dialog, control, text, 1024);
     }
-    PostMessageW(search.window, WM_CLOSE, 0, 0);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
     WaitForSingleObject(process.hProcess, 30000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return text;
+    return pomuru::Utf8FromWide(text);
 }
 
 Window ActiveWindow() {
