@@ -195,7 +195,7 @@ TEST_F(cipher_dlg, dropped_files_set_the_box_they_land_on_as_its_chooser_would_a
         bool yes = false;  // the answer to the question; unanswered, it is No
     } rows[] = {
         {{other}, IDC_SOURCE_PATH, taken},
-        {{other}, kCommandLine, taken},
+        {{missing}, kCommandLine, before, NotFound(missing)},
         {{missing}, IDC_SOURCE_PATH, before, NotFound(missing)},
         {{folder},
          IDC_CHOOSE_DEST,
