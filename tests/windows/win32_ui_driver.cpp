@@ -175,7 +175,8 @@ std::string ControlTextOfProgram(const std::vector<std::string>& arguments,
     for (const std::string& argument : arguments) {
         commandLine += L" \"" + pomuru::WideFromUtf8(argument) + L"\"";
     }
-    STARTUPINFOW startup{sizeof(STARTUPINFOW)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     // One that does not start shows no text.
     CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
