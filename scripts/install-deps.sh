@@ -18,7 +18,7 @@ level=${1:-build}
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-translations-l10n
           fonts-ipafont-gothic fonts-noto-cjk)
 # The window tests' private session bus, and the accessibility test's X display and AT-SPI.
-window_tests=(dbus-daemon xvfb xauth at-spi2-core python3-pyatspi)
+window_tests=(dbus-daemon xvfb at-spi2-core python3-pyatspi)
 foreign_arch=
 case "$level" in
     build) ;;

@@ -2,7 +2,9 @@
 # The window program as a screen reader meets it, through AT-SPI: every control's name is the
 # label a user reads (an edit box's, the label above it), and a file named on the command line
 # fills the source box, or is reported over the dialog when it cannot be read.
-# Usage: xvfb-run -a dbus-run-session -- accessibility_test.py PROGRAM
+# Usage: dbus-run-session -- accessibility_test.py PROGRAM   (it starts an X display of its own),
+# with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1.
+import atexit
 import os
 import subprocess
 import sys
@@ -24,8 +26,7 @@ EXPECTED = [
 
 def wait_for(what, find):
     for _ in range(150):
-        found = find()
-        if found:
+        if found := find():
             return found
         time.sleep(0.2)
     sys.exit("waited in vain for " + what)
@@ -33,17 +34,20 @@ def wait_for(what, find):
 
 # Starts the program with the argument; yields what finds its top-level windows by name.
 def windows(program, argument):
-    environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    with subprocess.Popen([program, argument], env=environment) as process:
+    with subprocess.Popen([program, argument]) as process:
         try:
-            desktop = pyatspi.Registry.getDesktop(0)
-            apps = lambda: (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
-            yield lambda: next(({w.name: w for w in app} for app in apps()
+            yield lambda: next(({w.name: w for w in app} for app in pyatspi.Registry.getDesktop(0)
                                 if app and app.name == os.path.basename(program)), {})
         finally:
             process.kill()
 
 
+# Qt's bridge to AT-SPI needs an X display: a virtual one, on a number Xvfb finds free.
+display, server = os.pipe()
+xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(server), "-screen", "0", "800x600x24"],
+                        pass_fds=[server])
+atexit.register(xvfb.kill)
+os.environ["DISPLAY"] = ":" + os.read(display, 16).decode().strip()
 with tempfile.TemporaryDirectory() as folder:
     path = os.path.join(folder, "送る.bin")
     open(path, "wb").close()
@@ -55,5 +59,4 @@ with tempfile.TemporaryDirectory() as folder:
     for shown in windows(sys.argv[1], os.path.join(folder, "missing.bin")):
         box = wait_for("a message over the dialog",
                        lambda: CAPTION in shown() and [w for n, w in shown().items() if n != CAPTION])
-        texts = [control.name for control in box[0]]
-        assert any("見つかりません" in text for text in texts), texts
+        assert any("見つかりません" in c.name for c in box[0]), [c.name for c in box[0]]
