@@ -2,7 +2,26 @@
 #include "app/cipher_app.h"
 
 #include "dialog/cipher_dlg.h"
+#include "framework/command_line_info.h"
 #include "framework/win_defs.h"
+
+namespace {
+
+// Every file the command line names: Explorer's Send to passes all the files chosen, and the
+// dialog refuses more than one rather than take one of them unasked.
+class CFileNamesInfo final : public CCommandLineInfo {
+public:
+    std::vector<std::string> m_fileNames;
+
+    void ParseParam(const std::string& param, bool bFlag, bool bLast) override {
+        if (!bFlag) {
+            m_fileNames.push_back(param);
+        }
+        CCommandLineInfo::ParseParam(param, bFlag, bLast);
+    }
+};
+
+}  // namespace
 
 // The one application object, constructed before AfxWinMain runs.
 CCipherApp theApp;
@@ -25,7 +44,11 @@ const MessageMap& CCipherApp::GetThisMessageMap() {
 bool CCipherApp::InitInstance() {
     // ActiveX hosting and the 3D look of controls have no counterpart here: the controls are
     // drawn in the desktop's style (on Windows, the common controls that the manifest names).
+    // "Open with", Send to and a drop on the program's icon name the file to convert.
+    CFileNamesInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
     CCipherDlg dlg;
+    dlg.m_filesToOpen = cmdInfo.m_fileNames;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     // No message loop: the program ends with the dialog.

@@ -19,6 +19,8 @@ public:
     // Opens a file for writing, creating it if absent, and leaves its contents as they are:
     // whoever empties it first makes sure that it is not a file still needed.
     static File OpenForWriting(const std::string& path);
+    // The same for a file that exists, which is never created.
+    static File OpenExistingForWriting(const std::string& path);
     // The standard streams, used but never closed. One that the program found closed (see
     // OccupyClosedStandardStreams) fails at once, as reading or writing it would.
     static File StandardInput();

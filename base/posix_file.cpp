@@ -50,6 +50,10 @@ File File::OpenForWriting(const std::string& path) {
     return File(OpenOrThrow(path, O_WRONLY | O_CREAT, FileOperation::OpenWrite), path, true);
 }
 
+File File::OpenExistingForWriting(const std::string& path) {
+    return File(OpenOrThrow(path, O_WRONLY, FileOperation::OpenWrite), path, true);
+}
+
 File File::StandardInput() {
     File file(STDIN_FILENO, "standard input", false);
     // A stream that started closed holds /dev/null for writing only: reading it fails as

@@ -150,6 +150,12 @@ File File::OpenForWriting(const std::string& path) {
                 path, true);
 }
 
+File File::OpenExistingForWriting(const std::string& path) {
+    return File(OpenOrThrow(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, OPEN_EXISTING, 0,
+                            FileOperation::OpenWrite),
+                path, true);
+}
+
 // The system's handles, not the C runtime's descriptors: no text mode can touch the bytes.
 File File::StandardInput() {
     return File(StandardHandle(STD_INPUT_HANDLE), "standard input", false);

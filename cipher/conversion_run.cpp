@@ -1,6 +1,7 @@
 // The run: guard, number check, open, read back, convert, captions, report.
 #include "cipher/conversion_run.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -11,16 +12,18 @@ namespace pomuru {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // Alternates the two wait captions at a pace a person can follow; setting the caption for
 // every block would cost more than the conversion.
-class WaitCaptions final : public ProgressObserver {
+class WaitCaptions {
 public:
     WaitCaptions(ConversionHost& host, const RunCaptions& captions)
         : host_(host), captions_(captions) {
         Show(captions_.wait);
     }
 
-    void OnProgress(std::int64_t) override {
+    void OnProgress() {
         if (Clock::now() - shownAt_ >= kCaptionInterval) {
             Show(showingWait_ ? captions_.waitElsewhere : captions_.wait);
         }
@@ -34,8 +37,6 @@ public:
     }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
     void Show(const std::string& caption) {
         showingWait_ = &caption == &captions_.wait;
         elsewhereShown_ = elsewhereShown_ || !showingWait_;
@@ -48,6 +49,73 @@ private:
     bool showingWait_ = false;
     bool elsewhereShown_ = false;
     Clock::time_point shownAt_;
+};
+
+// The fraction of the source done, beside the caption, from the start of the conversion until
+// it goes away: cleared at the end whatever happened, after a failure has been reported. A
+// source of unknown size (a pipe) shows that it runs, not how far.
+class ProgressBeside {
+public:
+    ProgressBeside(ConversionHost& host, std::optional<std::int64_t> sourceSize)
+        : host_(host), total_(sourceSize.value_or(0)) {
+        Show(0);
+    }
+    ~ProgressBeside() {
+        try {
+            host_.ShowProgress({});
+        } catch (...) {  // nothing more to show then
+        }
+    }
+    ProgressBeside(const ProgressBeside&) = delete;
+    ProgressBeside& operator=(const ProgressBeside&) = delete;
+
+    void OnProgress(std::int64_t done) {
+        if (total_ > 0 && Clock::now() - shownAt_ >= kProgressInterval) {
+            Show(done);
+        }
+    }
+    void Finish() {
+        if (total_ > 0) {
+            Show(total_);
+        }
+    }
+    void Fail() { host_.ShowProgress({RunProgress::State::Error, fraction_}); }
+
+private:
+    void Show(std::int64_t done) {
+        fraction_ = total_ > 0 ? std::min(1.0, static_cast<double>(done) / total_) : 0;
+        host_.ShowProgress(
+            {total_ > 0 ? RunProgress::State::Normal : RunProgress::State::Indeterminate,
+             fraction_});
+        shownAt_ = Clock::now();
+    }
+
+    ConversionHost& host_;
+    const std::int64_t total_;  // 0: not known
+    double fraction_ = 0;
+    Clock::time_point shownAt_;
+};
+
+// What the host shows of a conversion while it runs: the captions, then the progress.
+class RunDisplay final : public ProgressObserver {
+public:
+    RunDisplay(ConversionHost& host, const RunCaptions& captions,
+               std::optional<std::int64_t> sourceSize)
+        : captions_(host, captions), progress_(host, sourceSize) {}
+
+    void OnProgress(std::int64_t done) override {
+        captions_.OnProgress();
+        progress_.OnProgress(done);
+    }
+    void Finish() {
+        captions_.Finish();
+        progress_.Finish();
+    }
+    void Fail() { progress_.Fail(); }
+
+private:
+    WaitCaptions captions_;
+    ProgressBeside progress_;
 };
 
 }  // namespace
@@ -82,13 +150,14 @@ void ConvertFile(ConversionHost& host, const RunCaptions& captions) {
     const CipherParams params{fields.step, fields.value, fields.start, fields.slide,
                               host.IsRandomizeChecked()};
 
-    WaitCaptions waitCaptions(host, captions);
+    RunDisplay display(host, captions, job->SourceSize());
     std::optional<FileError> failure;
     try {
-        job->Run(params, &waitCaptions);
-        waitCaptions.Finish();
+        job->Run(params, &display);
+        display.Finish();
     } catch (const FileError& error) {
         failure = error;
+        display.Fail();
     }
     host.SetStatusTitle(captions.done);
     if (failure) {

@@ -19,6 +19,18 @@ struct ConversionFields {
     std::int32_t slide = 0;
 };
 
+// How far a run has come, for a display beside the caption (the task bar's button).
+struct RunProgress {
+    enum class State {
+        None,           // no run: nothing shown
+        Normal,         // running: the fraction done
+        Indeterminate,  // running towards an end that is not known (a pipe)
+        Error,          // failed where the fraction stands: shown while the failure is reported
+    };
+    State state = State::None;
+    double fraction = 0;  // of the source converted, 0 to 1
+};
+
 // What a run needs of the dialog that hosts it.
 class ConversionHost {
 public:
@@ -37,6 +49,8 @@ public:
     virtual bool CheckNumbers() = 0;
     // Tells the user that the run failed, naming the file and the system's reason.
     virtual void ReportFailure(const FileError& error) = 0;
+    // Shows how far the run has come outside the caption; the captions stay as they are.
+    virtual void ShowProgress(const RunProgress& progress) = 0;
 };
 
 // The captions a run shows, which are its host's texts.
@@ -49,6 +63,8 @@ struct RunCaptions {
 
 // How often the two wait captions take turns.
 inline constexpr std::chrono::milliseconds kCaptionInterval{300};
+// How often the progress beside the caption moves, at most.
+inline constexpr std::chrono::milliseconds kProgressInterval{100};
 
 // Converts the source field's file into the destination field's file. Returns silently when
 // either path is empty or both name the same file.

@@ -39,13 +39,28 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_BINARY_DIR}/res/pomuru-cipher.ico)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+# Explorer's Send to menu gets the program, if the user leaves that part ticked: an optional
+# part of the installer, on the page that lists the parts. Send to is the user's own folder, so
+# it is the installing user's, and the uninstaller removes it for the user who runs it.
+set(send_to_shortcut "$SENDTO\\${PROJECT_DESCRIPTION}.lnk")
+set(send_to_section "Section \"「送る」メニュー\" SendTo
+  CreateDirectory \"$SENDTO\"
+  CreateShortCut \"${send_to_shortcut}\" \"$INSTDIR\\pomuru-cipher.exe\"
+SectionEnd
+")
+# Through CPackConfig.cmake, which reads the value once more: single quotes, doubled backslash.
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Delete '$SENDTO\\\\${PROJECT_DESCRIPTION}.lnk'")
 # Japanese names need a Unicode installer, which the script must ask for before anything else:
-# CPack's own template, with the installer's target first.
+# CPack's own template, with the installer's target first and the Send to part after the
+# program's.
 file(READ ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in nsis_template)
 string(FIND "${nsis_template}" "\n" first_line_end)
 math(EXPR first_line_end "${first_line_end} + 1")
 string(SUBSTRING "${nsis_template}" 0 ${first_line_end} first_line)
 string(SUBSTRING "${nsis_template}" ${first_line_end} -1 rest)
+string(REPLACE "@CPACK_NSIS_PAGE_COMPONENTS@" "!insertmacro MUI_PAGE_COMPONENTS" rest "${rest}")
+string(REPLACE "Section \"-Add to path\"" "${send_to_section}\nSection \"-Add to path\"" rest
+       "${rest}")
 file(WRITE ${PROJECT_BINARY_DIR}/cpack/NSIS.template.in "${first_line}  Target ${nsis_target}\n${rest}")
 list(APPEND CMAKE_MODULE_PATH ${PROJECT_BINARY_DIR}/cpack)
 

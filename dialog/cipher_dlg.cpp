@@ -2,14 +2,17 @@
 // entry and the run behind プログラム実行.
 #include "dialog/cipher_dlg.h"
 
+#include <cmath>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "dialog/about_dlg.h"
 #include "framework/data_exchange.h"
 #include "framework/file_dialog.h"
 #include "framework/file_exception.h"
 #include "framework/menu.h"
+#include "framework/message_box.h"
 #include "framework/resource_module.h"
 #include "framework/stdio_file.h"
 #include "framework/win_app.h"
@@ -25,6 +28,9 @@ std::string LoadText(unsigned id) {
 
 // Both choosers open here; the framework finds the folder that stands for it.
 constexpr std::string_view kChooserFolder = R"(c:\mydata)";
+
+// Steps of the progress outside the caption: finer than a task bar button's pixels.
+constexpr int kProgressSteps = 1000;
 
 // The system keeps these bits of system-command ids for itself.
 static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX && IDM_ABOUTBOX < 0xF000);
@@ -52,6 +58,8 @@ const MessageMap& CCipherDlg::GetThisMessageMap() {
             MessageEntry::Clicked(IDC_CHOOSE_SOURCE, &CCipherDlg::OnChooseSource),
             MessageEntry::Clicked(IDC_CHOOSE_DEST, &CCipherDlg::OnChooseDest),
             MessageEntry::SysCommand(&CCipherDlg::OnSysCommand),
+            MessageEntry::DropFiles(&CCipherDlg::OnDropFiles),
+            MessageEntry::Command(ID_FILE_OPEN, &CCipherDlg::OnFileOpen),
         }};
     return messageMap;
 }
@@ -70,6 +78,13 @@ bool CCipherDlg::OnInitDialog() {
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
 
+    DragAcceptFiles();
+    SetProgressBarRange(0, kProgressSteps);
+    // Once the window is up, so that a message about them appears over it.
+    if (!m_filesToOpen.empty()) {
+        PostMessage(Message::Command, ID_FILE_OPEN);
+    }
+
     // The focus goes to the first control, the source path box.
     return true;
 }
@@ -84,14 +99,19 @@ void CCipherDlg::OnRun() {
 void CCipherDlg::OnChooseSource() {
     CFileDialog chooser(true, "", "", OFN_OVERWRITEPROMPT, LoadText(IDS_SOURCE_FILTER));
     chooser.m_ofn.lpstrInitialDir = kChooserFolder;
-    if (chooser.DoModal() == IDOK) {
+    const bool picked = chooser.DoModal() == IDOK;
+    // After a cancel the path is the empty initial name: the field is cleared.
+    SetSource(chooser.GetPathName(), picked);
+}
+
+void CCipherDlg::SetSource(const std::string& path, bool picked) {
+    if (picked) {
         // Only whether it opens for reading. If not, the framework's file exception reports it
         // and ends the command with every field as it was.
-        CStdioFile probe(chooser.GetPathName(), CFile::modeRead | CFile::typeBinary);
+        CStdioFile probe(path, CFile::modeRead | CFile::typeBinary);
         probe.Close();
     }
-    // After a cancel the path is the empty initial name: the field is cleared.
-    m_strSourceChosen = chooser.GetPathName();
+    m_strSourceChosen = path;
     m_strSource = m_strSourceChosen;
     Redisplay();
 }
@@ -112,6 +132,47 @@ void CCipherDlg::OnChooseDest() {
         created.Close();
     }
     m_strDestChosen = chooser.GetPathName();
+    m_strDest = m_strDestChosen;
+    Redisplay();
+}
+
+void CCipherDlg::OnDropFiles(HDROP hDropInfo) {
+    std::vector<std::string> files(DragQueryFile(hDropInfo, 0xFFFFFFFF));
+    for (unsigned i = 0; i < files.size(); ++i) {
+        DragQueryFile(hDropInfo, i, &files[i]);
+    }
+    TakeFiles(files, DragQueryControl(hDropInfo) == IDC_DEST_PATH);
+}
+
+void CCipherDlg::OnFileOpen() {
+    TakeFiles(std::exchange(m_filesToOpen, {}), false);
+}
+
+void CCipherDlg::TakeFiles(const std::vector<std::string>& files, bool asDest) {
+    if (files.size() != 1) {
+        AfxMessageBox(LoadText(IDS_ONE_FILE_ONLY), MB_ICONEXCLAMATION);
+    } else if (asDest) {
+        TakeDroppedDest(files.front());
+    } else {
+        SetSource(files.front(), true);
+    }
+}
+
+// The destination chooser's rules, with a question first: a drop is easily made by mistake.
+// The file is opened, never created (it was there to be dragged), and held with the one-writer
+// lock while the user answers, so that no run starts writing it meanwhile and the file emptied
+// is the one asked about. A folder or a busy file is refused by the framework's file exception.
+void CCipherDlg::TakeDroppedDest(const std::string& path) {
+    CStdioFile dropped(path, CFile::modeWrite | CFile::typeBinary);
+    if (!dropped.IsSameFileAs(m_strSource)) {
+        if (AfxMessageBox(AfxFormatString(IDS_EMPTY_DROPPED_DEST, {path}),
+                          MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
+            return;
+        }
+        dropped.SetLength(0);
+    }
+    dropped.Close();
+    m_strDestChosen = path;
     m_strDest = m_strDestChosen;
     Redisplay();
 }
@@ -151,4 +212,26 @@ bool CCipherDlg::CheckNumbers() {
 
 void CCipherDlg::ReportFailure(const pomuru::FileError& error) {
     CFileException(error).ReportError();
+}
+
+void CCipherDlg::ShowProgress(const pomuru::RunProgress& progress) {
+    using State = pomuru::RunProgress::State;
+    // The position first, under the state shown before, so that no old position is shown.
+    if (progress.state == State::Normal || progress.state == State::Error) {
+        SetProgressBarPosition(static_cast<int>(std::lround(progress.fraction * kProgressSteps)));
+    }
+    switch (progress.state) {
+        case State::None:
+            SetProgressBarState(TBPF_NOPROGRESS);
+            break;
+        case State::Normal:
+            SetProgressBarState(TBPF_NORMAL);
+            break;
+        case State::Indeterminate:
+            SetProgressBarState(TBPF_INDETERMINATE);
+            break;
+        case State::Error:
+            SetProgressBarState(TBPF_ERROR);
+            break;
+    }
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cipher/conversion_run.h"
 #include "framework/dialog.h"
@@ -19,6 +20,8 @@ public:
     std::int32_t m_nValue = 0;
     std::int32_t m_nStart = 0;
     std::int32_t m_nSlide = 0;
+    // The files the command line names, taken as the source once the window is up.
+    std::vector<std::string> m_filesToOpen;
 
     // What the conversion run needs of its host.
     pomuru::ConversionFields Fields() const override;
@@ -28,6 +31,7 @@ public:
     bool IsRandomizeChecked() const override;
     bool CheckNumbers() override;
     void ReportFailure(const pomuru::FileError& error) override;
+    void ShowProgress(const pomuru::RunProgress& progress) override;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -36,6 +40,10 @@ protected:
     void OnRun();
     void OnChooseSource();
     void OnChooseDest();
+    // A file dropped on the destination box is the destination, anywhere else the source.
+    void OnDropFiles(HDROP hDropInfo);
+    // ID_FILE_OPEN: the files of the command line.
+    void OnFileOpen();
     // The window menu's About entry opens the About box; its other items get their usual
     // processing.
     void OnSysCommand(unsigned nID, std::intptr_t lParam);
@@ -45,6 +53,13 @@ protected:
 
     static const MessageMap& GetThisMessageMap();
     const MessageMap& GetMessageMap() const override { return GetThisMessageMap(); }
+
+    // One file, from a drop or the command line, as the chooser of its box would take it;
+    // several are refused.
+    void TakeFiles(const std::vector<std::string>& files, bool asDest);
+    // The source as its chooser sets it; a path picked is probed for reading first.
+    void SetSource(const std::string& path, bool picked);
+    void TakeDroppedDest(const std::string& path);
 
     HICON m_hIcon;
     std::string m_strSourceChosen;  // the path the source chooser last returned

@@ -1,6 +1,7 @@
 // The framework's entry: the window system's application, then the application object in it.
 #include "framework/afx_win_main.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "framework/backend.h"
@@ -13,6 +14,8 @@ int AfxWinMain(int& argc, char** argv, const CResourceModule& resources) {
         return EXIT_FAILURE;
     }
     return afx_backend::RunApplication(argc, argv, {app->m_strDesktopFileName}, [&] {
+        // What the window system has left of the command line.
+        app->m_arguments.assign(argv + std::min(argc, 1), argv + argc);
         if (app->m_strAppName.empty()) {
             app->m_strAppName = afx_backend::ExecutableName();
         }

@@ -77,10 +77,17 @@ public:
     virtual std::vector<MenuItem> WindowMenuItems() const = 0;
     // The icon resource an icon control shows; nullptr when there is none.
     virtual IconPtr FindIcon(unsigned resourceId) const = 0;
+    // Files dropped on a window that accepts them: their full paths, and the control they were
+    // dropped on (0: none).
+    virtual void OnDropFiles(std::vector<std::string> files, int controlId) = 0;
 
 protected:
     ~WindowEvents() = default;
 };
+
+// The progress a window shows outside its caption: its task bar button's, or its desktop
+// launcher entry's.
+enum class ProgressState { None, Indeterminate, Normal, Error };
 
 // A dialog window while its modal loop runs; control ids are those of its template.
 class DialogWindow {
@@ -100,6 +107,13 @@ public:
     // The icons of the task-switcher entry and of the title bar; nullptr: none. The window
     // draws from them as long as it exists: the caller keeps them alive.
     virtual void SetIcons(const IconImage* bigIcon, const IconImage* smallIcon) = 0;
+    // Whether files dropped on the window are passed to OnDropFiles. Local files only.
+    virtual void AcceptFiles(bool accept) = 0;
+    // The command reaches OnCommand once the window's loop gets to it: after the window has
+    // been shown, when posted while it is built.
+    virtual void PostCommand(int id) = 0;
+    // completed of total, for Normal and Error; where the desktop has no such display, nothing.
+    virtual void SetProgress(ProgressState state, std::uint64_t completed, std::uint64_t total) = 0;
 
 protected:
     ~DialogWindow() = default;
@@ -113,9 +127,12 @@ int RunModalDialog(const DialogTemplate& dialogTemplate, WindowEvents& events, D
 // ---- Message boxes ----
 
 enum class MessageIcon { NoIcon, Stop, Exclamation, Information };
+// OK; or Yes and No, with Enter on Yes or on No.
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 
-// A message box with an OK button, modal to the active dialog; returns when it is closed.
-void ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon);
+// A message box, modal to the active dialog; returns when it is closed, true if with Yes.
+bool ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon,
+                 MessageButtons buttons = MessageButtons::Ok);
 
 // ---- File chooser ----
 

@@ -1,6 +1,7 @@
 // Modal dialogs: the window from the template, the start, OK and Cancel.
 #include "framework/dialog.h"
 
+#include <utility>
 #include <vector>
 
 #include "framework/backend.h"
@@ -31,6 +32,17 @@ public:
             }
         }
         return items;
+    }
+
+    // A drop while a handler runs would change what that handler works on: refused, as the
+    // window takes no other input then.
+    void OnDropFiles(std::vector<std::string> files, int controlId) override {
+        if (dialog_.IsHandlerRunning()) {
+            return;
+        }
+        const DropFiles drop{std::move(files), controlId};
+        dialog_.Dispatch(Message::DropFiles, 0,
+                         MessageArgs{reinterpret_cast<std::uintptr_t>(&drop)});
     }
 
     afx_backend::IconPtr FindIcon(unsigned resourceId) const override {

@@ -22,7 +22,9 @@ pomuru::File Open(const std::string& fileName, unsigned flags) {
     if (!(flags & CFile::modeWrite)) {
         return pomuru::File::OpenForReading(fileName);
     }
-    pomuru::File file = pomuru::File::OpenForWriting(fileName);
+    pomuru::File file = (flags & CFile::modeCreate)
+                            ? pomuru::File::OpenForWriting(fileName)
+                            : pomuru::File::OpenExistingForWriting(fileName);
     // A file a run is writing is neither emptied nor written under it.
     file.LockExclusively();
     if ((flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate) && file.RegularFileSize()) {

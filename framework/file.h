@@ -9,7 +9,7 @@
 class CFile {
 public:
     // One access mode, optionally creation, and the type, which changes nothing here: files
-    // hold bytes, whatever their content. Writing creates a missing file.
+    // hold bytes, whatever their content. Without modeCreate the file must exist.
     enum OpenFlags : unsigned {
         modeRead = 0x0000,
         modeWrite = 0x0001,

@@ -23,6 +23,11 @@ afx_backend::MessageIcon IconFor(unsigned type) {
 
 int AfxMessageBox(const std::string& text, unsigned type) {
     const CWinApp* app = AfxGetApp();
-    afx_backend::ShowMessage(app != nullptr ? app->AppName() : std::string(), text, IconFor(type));
-    return IDOK;
+    const bool yesNo = (type & 0x0F) == MB_YESNO;
+    const auto buttons = !yesNo                        ? afx_backend::MessageButtons::Ok
+                         : (type & MB_DEFBUTTON2) != 0 ? afx_backend::MessageButtons::YesNoDefaultNo
+                                                       : afx_backend::MessageButtons::YesNo;
+    const bool yes = afx_backend::ShowMessage(app != nullptr ? app->AppName() : std::string(), text,
+                                              IconFor(type), buttons);
+    return !yesNo ? IDOK : yes ? IDYES : IDNO;
 }

@@ -6,5 +6,6 @@
 #include "framework/win_defs.h"
 
 // Shows the text with the icon that type names (MB_ICONSTOP, MB_ICONEXCLAMATION, …) and an OK
-// button, modal to the active dialog; returns IDOK when it is closed.
+// button, or with MB_YESNO Yes and No (MB_DEFBUTTON2: Enter answers No), modal to the active
+// dialog; returns IDOK, IDYES or IDNO when it is closed.
 int AfxMessageBox(const std::string& text, unsigned type = MB_OK | MB_ICONEXCLAMATION);

@@ -6,12 +6,15 @@
 #include <type_traits>
 #include <vector>
 
+#include "framework/drop_files.h"
+
 class CCmdTarget;
 
 // What a map entry answers to. New window messages are added here and as a factory below.
 enum class Message {
     Command,     // a button click, Enter (IDOK), Esc or the close box (IDCANCEL), F1 (ID_HELP)
     SysCommand,  // an item of the window menu: wParam is its id
+    DropFiles,   // files dropped on a window that accepts them: wParam is the HDROP
 };
 
 // The message's parameters, as the window system passes them.
@@ -48,6 +51,15 @@ struct MessageEntry {
         return {Message::SysCommand, 0, [handler](CCmdTarget& target, const MessageArgs& args) {
                     (static_cast<T&>(target).*handler)(static_cast<unsigned>(args.wParam),
                                                        args.lParam);
+                }};
+    }
+
+    // WM_DROPFILES: OnDropFiles(hDropInfo), valid during the call.
+    template <class T>
+    static MessageEntry DropFiles(void (T::*handler)(HDROP hDropInfo)) {
+        static_assert(std::is_base_of_v<CCmdTarget, T>);
+        return {Message::DropFiles, 0, [handler](CCmdTarget& target, const MessageArgs& args) {
+                    (static_cast<T&>(target).*handler)(reinterpret_cast<HDROP>(args.wParam));
                 }};
     }
 };

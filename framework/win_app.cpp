@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/backend.h"
+#include "framework/command_line_info.h"
 #include "framework/message_box.h"
 #include "framework/resource_module.h"
 
@@ -59,6 +60,15 @@ HICON CWinApp::LoadIcon(unsigned id) const {
 
 void CWinApp::OnHelp() {
     AfxMessageBox(AfxFormatString(AFX_IDP_NO_HELP), MB_ICONINFORMATION);
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) const {
+    for (std::size_t i = 0; i < m_arguments.size(); ++i) {
+        const std::string& argument = m_arguments[i];
+        const bool flag = argument.size() > 1 && argument[0] == '-';
+        rCmdInfo.ParseParam(flag ? argument.substr(1) : argument, flag,
+                            i + 1 == m_arguments.size());
+    }
 }
 
 CWinApp* AfxGetApp() {

@@ -4,10 +4,12 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/cmd_target.h"
 #include "framework/icon_handle.h"
 
+class CCommandLineInfo;
 class CResourceModule;
 class CWnd;
 
@@ -40,6 +42,13 @@ public:
 
     // The framework's help command (ID_HELP, F1); the framework has no help content to show.
     void OnHelp();
+    // Hands each argument of the command line to rCmdInfo.ParseParam in turn; one that begins
+    // with "-" is a flag. A file manager passes absolute paths.
+    void ParseCommandLine(CCommandLineInfo& rCmdInfo) const;
+
+    // The command line's arguments after the program's name, without those of the window
+    // system; set by AfxWinMain.
+    std::vector<std::string> m_arguments;
 
     // The window that stands for the application; reset when that window goes away.
     CWnd* m_pMainWnd = nullptr;

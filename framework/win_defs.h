@@ -6,7 +6,11 @@
 // Command ids of the framework; DoModal returns IDOK or IDCANCEL.
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;  // a yes/no message box's answers
+inline constexpr int IDNO = 7;
 inline constexpr int ID_HELP = 0xE146;
+// Opens the file the command line names; a program posts it to its window once that is up.
+inline constexpr int ID_FILE_OPEN = 0xE101;
 // Controls that no code refers to.
 inline constexpr int IDC_STATIC = -1;
 
@@ -58,8 +62,10 @@ inline constexpr unsigned AFX_IDS_UNKNOWN_ERROR = 0xF12F;  // %1: the system's w
 // The reasons, by the system's error number (errno) added to this.
 inline constexpr unsigned AFX_IDS_SYSTEM_ERROR = 0xF200;
 
-// Message-box types: the icon; every box has one OK button.
+// Message-box types: the buttons, the icon, and for yes/no the default button.
 inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_YESNO = 0x04;
+inline constexpr unsigned MB_DEFBUTTON2 = 0x100;  // Enter answers No
 inline constexpr unsigned MB_ICONSTOP = 0x10;
 inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 inline constexpr unsigned MB_ICONINFORMATION = 0x40;
@@ -73,6 +79,14 @@ inline constexpr unsigned BST_CHECKED = 1;
 // check box, which Qt's choosers do not have at all, so it changes nothing here.
 inline constexpr unsigned OFN_OVERWRITEPROMPT = 0x0002;
 inline constexpr unsigned OFN_HIDEREADONLY = 0x0004;
+
+// The states of the progress on the window's task bar button (TBPFLAG).
+enum TBPFLAG : unsigned {
+    TBPF_NOPROGRESS = 0x0,
+    TBPF_INDETERMINATE = 0x1,
+    TBPF_NORMAL = 0x2,
+    TBPF_ERROR = 0x4,
+};
 
 // Menu items: AppendMenu's flags.
 inline constexpr unsigned MF_STRING = 0x0000;

@@ -2,6 +2,7 @@
 // dispatch.
 #include "framework/wnd.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "framework/backend.h"
@@ -61,6 +62,60 @@ CMenu* CWnd::GetSystemMenu(bool bRevert) {
         return nullptr;
     }
     return &*m_systemMenu;
+}
+
+void CWnd::DragAcceptFiles(bool bAccept) {
+    if (m_pWindow != nullptr) {
+        m_pWindow->AcceptFiles(bAccept);
+    }
+}
+
+void CWnd::PostMessage(Message message, std::uintptr_t wParam) {
+    // Commands are all the windows here queue.
+    if (m_pWindow != nullptr && message == Message::Command) {
+        m_pWindow->PostCommand(static_cast<int>(wParam));
+    }
+}
+
+void CWnd::SetProgressBarState(TBPFLAG nState) {
+    m_nProgressState = nState;
+    ShowProgress();
+}
+
+void CWnd::SetProgressBarRange(int nRangeMin, int nRangeMax) {
+    m_nProgressMin = nRangeMin;
+    m_nProgressMax = std::max(nRangeMin, nRangeMax);
+    ShowProgress();
+}
+
+void CWnd::SetProgressBarPosition(int nProgressPos) {
+    m_nProgressPos = nProgressPos;
+    ShowProgress();
+}
+
+void CWnd::ShowProgress() {
+    if (m_pWindow == nullptr) {
+        return;
+    }
+    const auto state = m_nProgressState == TBPF_ERROR    ? afx_backend::ProgressState::Error
+                       : m_nProgressState == TBPF_NORMAL ? afx_backend::ProgressState::Normal
+                       : m_nProgressState == TBPF_INDETERMINATE
+                           ? afx_backend::ProgressState::Indeterminate
+                           : afx_backend::ProgressState::None;
+    const auto offset = [this](int value) {
+        return static_cast<std::uint64_t>(std::int64_t{value} - m_nProgressMin);
+    };
+    // Positions outside the range are shown at its ends; without a bar there is no position.
+    const bool bar =
+        state == afx_backend::ProgressState::Normal || state == afx_backend::ProgressState::Error;
+    const std::tuple<int, std::uint64_t, std::uint64_t> shown{
+        static_cast<int>(state),
+        bar ? offset(std::clamp(m_nProgressPos, m_nProgressMin, m_nProgressMax)) : 0,
+        bar ? offset(m_nProgressMax) : 0};
+    if (shown != m_progressShown) {
+        m_progressShown = shown;
+        m_pWindow->SetProgress(state, std::get<1>(shown), std::get<2>(shown));
+    }
 }
 
 void CWnd::DoDataExchange(CDataExchange*) {}

@@ -4,10 +4,12 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "framework/cmd_target.h"
 #include "framework/icon_handle.h"
 #include "framework/menu.h"
+#include "framework/win_defs.h"
 
 class CDataExchange;
 
@@ -42,6 +44,19 @@ public:
     // appended to it follow the window system's own (Close) and send WM_SYSCOMMAND with their
     // id. bRevert: drops the appended items and returns nullptr.
     CMenu* GetSystemMenu(bool bRevert);
+    // Whether files dropped on the window reach its WM_DROPFILES handler; while a handler runs
+    // (a conversion, a message box) a drop is refused.
+    void DragAcceptFiles(bool bAccept = true);
+    // Queues a command (Message::Command, its id in wParam) for the window's loop, which gets to
+    // it once the window is shown and no handler runs.
+    void PostMessage(Message message, std::uintptr_t wParam = 0);
+
+    // The progress on the window's task bar button (or the desktop's launcher entry): a state
+    // (TBPF_NOPROGRESS, TBPF_INDETERMINATE, TBPF_NORMAL, TBPF_ERROR) and, for the last two, a
+    // position in the range, 0 to 100 unless set otherwise. Gone with the window.
+    void SetProgressBarState(TBPFLAG nState);
+    void SetProgressBarRange(int nRangeMin, int nRangeMax);
+    void SetProgressBarPosition(int nProgressPos);
 
     // false: the fields into the controls. true: the controls into the fields, in
     // DoDataExchange order; at the first box without a valid value the user is told, the box is
@@ -82,4 +97,11 @@ private:
     std::optional<CurrentMessage> m_currentMessage;  // during Dispatch
     HICON m_hBigIcon;
     HICON m_hSmallIcon;
+    // Tells the window what the progress shows, when that changed.
+    void ShowProgress();
+    TBPFLAG m_nProgressState = TBPF_NOPROGRESS;
+    int m_nProgressMin = 0;
+    int m_nProgressMax = 100;
+    int m_nProgressPos = 0;
+    std::tuple<int, std::uint64_t, std::uint64_t> m_progressShown{};
 };

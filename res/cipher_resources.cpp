@@ -27,6 +27,9 @@ constexpr TextResource kStringTable[] = {
     {IDS_DEST_FILTER,
      "消えても良いファイル(*.*)|*.*|ﾃｷｽﾄ(*.txt)|*.txt|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|実行ファイル(*.exe)|*."
      "exe||"},
+    {IDS_ONE_FILE_ONLY, "ファイルは１つだけ指定してください。"},
+    {IDS_EMPTY_DROPPED_DEST,
+     "「%1」を保存用ファイルにすると、中身はすぐに消えます。\n消えても良いファイルですか？"},
     // The page's own, beyond the window: its cancel button, a failure of its own, and what it
     // says of a file that changed after it was picked.
     {IDS_PAGE_CANCEL, "キャンセル"},

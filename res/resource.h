@@ -34,6 +34,10 @@ inline constexpr unsigned IDS_PAGE_SEARCH_USE = 152;
 // The choosers' filters.
 inline constexpr unsigned IDS_SOURCE_FILTER = 120;
 inline constexpr unsigned IDS_DEST_FILTER = 121;
+// Files dropped on the window or named on the command line: more than one; and the question
+// before a dropped destination %1 is emptied.
+inline constexpr unsigned IDS_ONE_FILE_ONLY = 122;
+inline constexpr unsigned IDS_EMPTY_DROPPED_DEST = 123;
 
 inline constexpr int IDC_SOURCE_PATH = 1001;
 inline constexpr int IDC_RUN = 1002;

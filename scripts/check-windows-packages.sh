@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows packages in a configured windows or windows-x86 build directory and checks
-# them: the zip's files and the window program's resources, and the installer installed and
-# uninstalled again under Wine (not with --without-wine, for an architecture Wine cannot run).
+# them: the zip's files and the window program's resources, and the installer installed (with
+# its Start-menu and Send to entries) and uninstalled again under Wine (not with --without-wine,
+# for an architecture Wine cannot run).
 # Usage: scripts/check-windows-packages.sh BUILD_DIR win64|win32 [--without-wine]
 set -euo pipefail
 
@@ -75,18 +76,23 @@ if [ -f "$installer" ] && [ $with_wine -eq 1 ]; then
     target='C:\pomuru-cipher-check'
     unix_target="${WINEPREFIX:-$root/build/wine}/drive_c/pomuru-cipher-check"
     start_menu="${WINEPREFIX:-$root/build/wine}/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ぽむるの暗号"
+    # The optional Send to part, ticked unless the user unticks it: the installing user's.
+    send_to=$(echo "${WINEPREFIX:-$root/build/wine}"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/SendTo)/ぽむるの暗号.lnk
+    rm -f "$send_to"
     rm -rf "$unix_target"
     wine "$installer" /S "/D=$target" </dev/null >/dev/null 2>&1 || failures+=("the installer failed")
     for file in pomuru-cipher.exe pomuru-cipher-cli.exe Uninstall.exe; do
         [ -f "$unix_target/$file" ] || failures+=("not installed: $file")
     done
     [ -f "$start_menu/ぽむるの暗号.lnk" ] || failures+=("no Start-menu entry ぽむるの暗号")
+    [ -f "$send_to" ] || failures+=("no Send to entry ぽむるの暗号")
     wine "$unix_target/Uninstall.exe" /S "_?=$target" </dev/null >/dev/null 2>&1 ||
         failures+=("the uninstaller failed")
     for file in pomuru-cipher.exe pomuru-cipher-cli.exe; do
         [ ! -e "$unix_target/$file" ] || failures+=("left after uninstalling: $file")
     done
     [ ! -e "$start_menu" ] || failures+=("Start-menu entry left after uninstalling")
+    [ ! -e "$send_to" ] || failures+=("Send to entry left after uninstalling")
     rm -rf "$unix_target"
 fi
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing, quietly when all are there.
 # Usage: scripts/install-deps.sh [build|test|ci|bench|docs|windows|web]   (build is part of every level)
+# test: GoogleTest, the packaging validators, and for the window tests a session bus of their
+# own, Xvfb and AT-SPI with its Python binding.
 # ci: what the tests need, the Debian package's tools, and clang with its libFuzzer and sanitizer
 # runtimes for scripts/fuzz.sh.
 # windows: the MinGW-w64 cross compilers for x86_64 and i686, Wine for both (the 32-bit half needs
@@ -15,14 +17,17 @@ set -euo pipefail
 level=${1:-build}
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-wayland libgl-dev qt6-translations-l10n
           fonts-ipafont-gothic fonts-noto-cjk)
+# The window tests' private session bus, and the accessibility test's X display and AT-SPI.
+window_tests=(dbus-daemon xvfb at-spi2-core python3-pyatspi)
 foreign_arch=
 case "$level" in
     build) ;;
-    test) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream) ;;
-    ci) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream dpkg-dev file
-                   clang-format clang libclang-rt-14-dev) ;;
+    test) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream
+                     "${window_tests[@]}") ;;
+    ci) packages+=(libgtest-dev zlib1g-dev help2man desktop-file-utils appstream "${window_tests[@]}"
+                   dpkg-dev file clang-format clang libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev time) ;;
-    docs) packages+=(xvfb xauth openbox x11-utils imagemagick) ;;
+    docs) packages+=(xvfb xauth openbox x11-utils imagemagick python3-xlib) ;;
     windows)
         packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest libgtest-dev
                    wine wine64 wine32:i386 xvfb xauth

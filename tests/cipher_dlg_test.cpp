@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -17,9 +18,11 @@
 
 #include "base/file.h"
 #include "dialog/cipher_dlg.h"
+#include "framework/control_label.h"
 #include "framework/fake/fake_backend.h"
 #include "framework/resource_module.h"
 #include "framework/win_app.h"
+#include "res/dialog_templates.h"
 #include "res/resource.h"
 #include "test_support.h"
 
@@ -130,10 +133,9 @@ TEST_F(cipher_dlg, choosers_take_the_path_after_a_probe_and_a_cancel_clears_the_
         {IDC_CHOOSE_SOURCE, source_, source_, content_},
         {IDC_CHOOSE_SOURCE, std::nullopt, "", {}},
         {IDC_CHOOSE_SOURCE, missing, "typed", {}, NotFound(missing)},
-        // The destination is created or emptied at once, unless it is the source.
+        // The destination is created or emptied at once, unless it is the source under any name.
         {IDC_CHOOSE_DEST, existing, existing, {}},
         {IDC_CHOOSE_DEST, dir_.File("new.bin"), dir_.File("new.bin"), {}},
-        {IDC_CHOOSE_DEST, source_, source_, content_},
         {IDC_CHOOSE_DEST, link, link, content_},
         {IDC_CHOOSE_DEST,
          busy,
@@ -165,6 +167,76 @@ TEST_F(cipher_dlg, choosers_take_the_path_after_a_probe_and_a_cancel_clears_the_
     }
 }
 
+// Files dropped on the window, or named on the command line (taken as a drop on the source box
+// once the window is up), are taken as the choosers take them; several, a folder or a busy file
+// change nothing.
+TEST_F(cipher_dlg, dropped_files_set_the_box_they_land_on_as_its_chooser_would_after_a_question) {
+    const std::string dest = dir_.File("dest.bin"), other = dir_.File("other.bin");
+    const std::string link = dir_.File("link.bin"), missing = dir_.File("missing.bin");
+    const std::string folder = dir_.Path().string(), busy = dir_.File("busy.bin");
+    std::filesystem::create_hard_link(Utf8Path(source_), Utf8Path(link));
+    WriteBytes(busy, {1});
+    File writer = File::OpenForWriting(busy);
+    writer.LockExclusively();
+    const std::string
+        notWritable =
+            "」を書き込み用に開けませんでした。\nファイルまたはフォルダーが見つかりません。",
+        oneOnly = "ファイルは１つだけ指定してください。",
+        question = "「" + other +
+                   "」を保存用ファイルにすると、中身はすぐに消えます。\n"
+                   "消えても良いファイルですか？";
+    const int kCommandLine = -2;  // named on the command line
+    const std::string before = source_ + "|" + dest, taken = other + "|" + dest;
+    const struct {
+        std::vector<std::string> files;
+        int on;              // the control dropped on
+        std::string fields;  // source|dest afterwards
+        std::string message = "";
+        bool yes = false;  // the answer to the question; unanswered, it is No
+    } rows[] = {
+        {{other}, IDC_SOURCE_PATH, taken},
+        {{missing}, kCommandLine, before, NotFound(missing)},
+        {{missing}, IDC_SOURCE_PATH, before, NotFound(missing)},
+        {{folder},
+         IDC_CHOOSE_DEST,
+         before,
+         "ファイル「" + folder + "」を開けませんでした。\nファイルではなくフォルダーです。"},
+        {{other, dest}, IDC_SOURCE_PATH, before, oneOnly},
+        // The destination box: emptied after a yes only; the source, under any name, never.
+        {{other}, IDC_DEST_PATH, source_ + "|" + other, question, true},
+        {{other}, IDC_DEST_PATH, before, question},
+        {{link}, IDC_DEST_PATH, source_ + "|" + link},
+        {{missing}, IDC_DEST_PATH, before, "ファイル「" + missing + notWritable},
+        {{busy}, IDC_DEST_PATH, before, "ファイル「" + busy + "」は、別の変換が書き込み中です。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.files.front() + " on " + std::to_string(row.on));
+        WriteBytes(other, {7});
+        CCipherDlg dlg;
+        dlg.m_strSource = source_;
+        dlg.m_strDest = dest;
+        dlg.m_filesToOpen = row.on == kCommandLine ? row.files : Texts{};
+        if (row.yes) {
+            afx_fake::QueueAnswer(true);
+        }
+        RunModal(dlg, [&](afx_fake::Dialog& window) {
+            window.Type(IDC_STEP, "x");
+            if (row.on != kCommandLine) {
+                window.Drop(row.on, row.files);
+            }
+            EXPECT_EQ(window.Text(IDC_SOURCE_PATH) + "|" + window.Text(IDC_DEST_PATH), row.fields);
+            // A box taken is shown with a redisplay, as after a chooser.
+            EXPECT_EQ(window.Text(IDC_STEP),
+                      row.fields != before && row.on != kCommandLine ? "0" : "x");
+            EXPECT_EQ(afx_fake::TakeMessages(),
+                      row.message.empty() ? Texts{} : Texts{kApp + row.message});
+        });
+        EXPECT_EQ(dlg.m_strSource + "|" + dlg.m_strDest, row.fields);
+        EXPECT_EQ(ReadBytes(other), row.yes ? Bytes{} : Bytes{7});
+        EXPECT_EQ(ReadBytes(source_), content_);
+    }
+}
+
 TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lacking_two_files) {
     const std::string out = dir_.File("out.bin"), link = dir_.File("link.bin");
     const std::string missing = dir_.File("missing.bin");
@@ -177,6 +249,13 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
     const Bytes old{9, 9}, converted = ReferenceConvert(content_, {2, 77, 3, 0, true});
     const std::string readFailed =
         "ファイル「/proc/self/mem」を読み込めませんでした。\n入出力エラーが発生しました。";
+    // The progress beside the caption rises to the end and is cleared after it; after a failure
+    // it is in its error state while the failure is reported.
+    const std::string none = "progress none";
+    const Texts ran{
+        running, boxes, wait, "progress normal 0/1000", elsewhere, "progress normal 1000/1000",
+        own,     none},
+        failed{running, boxes, wait, "progress indeterminate", "progress error 0/1000", own, none};
     const struct {
         const char* name;
         std::string source, dest;  // the fields; the boxes hold the two files' paths
@@ -185,7 +264,7 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         Texts shown = {};  // after the dialog's caption and the boxes filled at the start
         std::string message = "";
     } rows[] = {
-        {"converts", source_, out, "+77", converted, {running, boxes, wait, elsewhere, own}},
+        {"converts", source_, out, "+77", converted, ran},
         // Texts are compared before anything else, even a box without a number; one file under
         // two names is found on the open files, once the numbers have been checked; the source
         // is opened first.
@@ -198,8 +277,8 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         {"missing source", missing, out, "77", old, {}, NotFound(missing)},
 #ifdef __linux__
         // A read that fails is reported after the caption and leaves the destination empty:
-        // reading a process's own memory at address 0 fails.
-        {"failed read", "/proc/self/mem", out, "77", {}, {running, boxes, wait, own}, readFailed},
+        // reading a process's own memory at address 0 fails. Its size is not known.
+        {"failed read", "/proc/self/mem", out, "77", {}, failed, readFailed},
 #endif
     };
     for (const auto& row : rows) {
@@ -208,6 +287,9 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
         CCipherDlg dlg;
         dlg.m_strSource = row.source;
         dlg.m_strDest = row.dest;
+        // A file dropped while the run draws its captions changes nothing.
+        afx_fake::SetCaptionScript(
+            [&](afx_fake::Dialog& window) { window.Drop(IDC_DEST_PATH, {link}); });
         RunModal(dlg, [&](afx_fake::Dialog& window) {
             window.Type(IDC_SOURCE_PATH, source_);
             window.Type(IDC_DEST_PATH, out);
@@ -226,6 +308,7 @@ TEST_F(cipher_dlg, run_converts_with_the_numbers_typed_or_touches_nothing_lackin
             // before opening both files read nothing back.
             EXPECT_EQ(window.Text(IDC_VALUE), row.shown.empty() ? row.value : "77");
         });
+        afx_fake::SetCaptionScript({});
         EXPECT_EQ(ReadBytes(out), row.outAfter);
         EXPECT_EQ(ReadBytes(source_), content_);
     }
@@ -254,7 +337,8 @@ TEST_F(cipher_dlg, wait_captions_take_turns_at_a_pace_a_person_can_follow) {
         const std::string boxes(afx_fake::kBoxes);
         EXPECT_EQ(window.Shown(),
                   (Texts{own, boxes, AfxFormatString(IDS_RUNNING_CAPTION), boxes, wait,
-                         AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION), wait, own}));
+                         "progress indeterminate", AfxFormatString(IDS_WAIT_ELSEWHERE_CAPTION),
+                         wait, own, "progress none"}));
     });
     writer.join();
 }
@@ -276,6 +360,23 @@ TEST_F(cipher_dlg, window_menu_opens_the_about_box_and_its_close_item_cancels) {
         EXPECT_TRUE(box.Ended());
     };
     EXPECT_EQ(RunModal(dlg, main, about), IDCANCEL);
+}
+
+// What a screen reader speaks for each edit box: the label a sighted user reads above it, which
+// the template lists after the box.
+TEST(cipher_dialog_template, edit_boxes_are_named_after_the_labels_directly_above_them) {
+    const DialogTemplate& dialog = CipherDialogTemplate();
+    const std::pair<int, std::string_view> rows[] = {{IDC_SOURCE_PATH, "変換前ファイルの設定"},
+                                                     {IDC_DEST_PATH, "保存用ファイル設定"},
+                                                     {IDC_VALUE, "数値"},
+                                                     {IDC_STEP, "ステップ"},
+                                                     {IDC_START, "開始場所"},
+                                                     {IDC_SLIDE, "すべり"}};
+    for (const auto& [id, name] : rows) {
+        const DialogControl* label =
+            LabelAbove(dialog, *std::ranges::find(dialog.controls, id, &DialogControl::id));
+        EXPECT_EQ(label != nullptr ? label->text : "(none)", name) << id;
+    }
 }
 
 }  // namespace

@@ -16,7 +16,9 @@ namespace {
 // What the tests set and read; one test thread drives it.
 struct World {
     std::function<void(Dialog&)> script;
+    std::function<void(Dialog&)> captionScript;
     std::vector<std::string> messages;
+    std::deque<bool> answers;
     std::deque<std::optional<std::string>> choices;
 };
 
@@ -44,6 +46,9 @@ public:
         if (events_.OnInit(*this)) {
             focus_ = firstTabStop_;
         }
+        for (const int id : std::exchange(posted_, {})) {
+            events_.OnCommand(id);
+        }
         if (TheWorld().script) {
             TheWorld().script(*this);
         }
@@ -61,6 +66,9 @@ public:
     void SetCaption(std::string_view text) override {
         caption_ = text;
         shown_.push_back(caption_);
+        if (TheWorld().captionScript) {
+            TheWorld().captionScript(*this);
+        }
     }
     std::string ControlText(int id) const override {
         const auto found = texts_.find(id);
@@ -78,6 +86,21 @@ public:
     }
     void FocusControl(int id) override { focus_ = id; }
     void SetIcons(const afx_backend::IconImage*, const afx_backend::IconImage*) override {}
+    void AcceptFiles(bool accept) override { acceptsFiles_ = accept; }
+    void PostCommand(int id) override { posted_.push_back(id); }
+    void SetProgress(afx_backend::ProgressState state, std::uint64_t completed,
+                     std::uint64_t total) override {
+        constexpr const char* kStates[] = {"none", "indeterminate", "normal", "error"};
+        // Appended piece by piece, clear of GCC 12's false -Wrestrict.
+        std::string shown = "progress ";
+        shown += kStates[static_cast<int>(state)];
+        if (state == afx_backend::ProgressState::Normal ||
+            state == afx_backend::ProgressState::Error) {
+            shown.append(" ").append(std::to_string(completed));
+            shown.append("/").append(std::to_string(total));
+        }
+        shown_.push_back(shown);
+    }
 
     // What the script does to it.
     std::string Caption() const override { return caption_; }
@@ -92,6 +115,11 @@ public:
         events_.OnCommand(id);
     }
     void SysCommand(unsigned id) override { events_.OnSysCommand(id); }
+    void Drop(int id, std::vector<std::string> files) override {
+        if (acceptsFiles_) {
+            events_.OnDropFiles(std::move(files), id);
+        }
+    }
     std::vector<std::string> WindowMenu() const override {
         std::vector<std::string> items;
         for (const auto& item : events_.WindowMenuItems()) {
@@ -110,6 +138,8 @@ private:
     std::map<int, bool> checked_;
     int firstTabStop_ = 0;
     int focus_ = 0;
+    bool acceptsFiles_ = false;
+    std::vector<int> posted_;
     bool ended_ = false;
     int result_ = -1;
 };
@@ -118,6 +148,14 @@ private:
 
 void SetScript(std::function<void(Dialog&)> script) {
     TheWorld().script = std::move(script);
+}
+
+void SetCaptionScript(std::function<void(Dialog&)> script) {
+    TheWorld().captionScript = std::move(script);
+}
+
+void QueueAnswer(bool yes) {
+    TheWorld().answers.push_back(yes);
 }
 
 std::vector<std::string> TakeMessages() {
@@ -157,8 +195,16 @@ int RunModalDialog(const DialogTemplate& dialogTemplate, WindowEvents& events, D
     return window.Run();
 }
 
-void ShowMessage(std::string_view caption, std::string_view text, MessageIcon) {
-    afx_fake::TheWorld().messages.push_back(std::string(caption) + ": " + std::string(text));
+bool ShowMessage(std::string_view caption, std::string_view text, MessageIcon,
+                 MessageButtons buttons) {
+    auto& world = afx_fake::TheWorld();
+    world.messages.push_back(std::string(caption) + ": " + std::string(text));
+    if (buttons == MessageButtons::Ok || world.answers.empty()) {
+        return false;
+    }
+    const bool yes = world.answers.front();
+    world.answers.pop_front();
+    return yes;
 }
 
 std::optional<std::string> ChooseFile(const FileChooserRequest&) {

@@ -7,19 +7,28 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QUrl>
 #include <algorithm>
 #include <optional>
 
+#include "framework/control_label.h"
 #include "framework/qt/icon_image.h"
 #include "framework/qt/qt_text.h"
 #include "framework/win_defs.h"
@@ -52,23 +61,6 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
     const int alphabetWidth = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return {AverageCharWidth(alphabetWidth), metrics.height()};
-}
-
-// A label's text as shown: "&" marks the access key unless the label shows ampersands as
-// typed, and "&&" stands for one "&".
-QString LabelText(const DialogControl& control) {
-    const QString text = ToQString(control.text);
-    if (control.style & SS_NOPREFIX) {
-        return text;
-    }
-    QString shown;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'&' && i + 1 < text.size()) {
-            ++i;
-        }
-        shown += text[i];
-    }
-    return shown;
 }
 
 // Where the next label to the right in the same row begins, if there is one.
@@ -135,6 +127,30 @@ void FocusWithTextSelected(QWidget* control) {
     }
 }
 
+// The local files a drag carries; empty when it carries anything else as well.
+QList<QUrl> LocalFiles(const QMimeData* data) {
+    QList<QUrl> urls = data != nullptr ? data->urls() : QList<QUrl>();
+    const bool allLocal =
+        std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+    return allLocal ? urls : QList<QUrl>();
+}
+
+// The desktop's launcher entry of the program (Unity's, which KDE Plasma and Dash to Dock
+// follow too), by the desktop entry's name. Without a session bus, or on a desktop that does
+// not listen, nothing happens.
+void UpdateLauncherEntry(const QVariantMap& properties) {
+    const QString desktopFile = QGuiApplication::desktopFileName();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (desktopFile.isEmpty() || !bus.isConnected()) {
+        return;
+    }
+    QDBusMessage update = QDBusMessage::createSignal(
+        QStringLiteral("/io/github/pomuru/Cipher"),
+        QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
+    update << QStringLiteral("application://%1.desktop").arg(desktopFile) << properties;
+    bus.send(update);
+}
+
 }  // namespace
 
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, afx_backend::WindowEvents& events,
@@ -145,9 +161,11 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, afx_backend::Wi
     setWindowTitle(ToQString(dialogTemplate.caption));
     setFont(QFont(ToQString(dialogTemplate.font.face), dialogTemplate.font.pointSize));
     baseUnits_ = BaseUnitsOf(font());
+    std::vector<QWidget*> widgets;
     for (const DialogControl& control : dialogTemplate.controls) {
-        CreateControl(control);
+        widgets.push_back(CreateControl(control));
     }
+    NameEditBoxes(dialogTemplate, widgets);
     FitLabels(*this);
     SizeWindow(dialogTemplate);
     if (hasSystemMenu_) {
@@ -207,12 +225,15 @@ void DialogWindow::SizeWindow(const DialogTemplate& dialogTemplate) {
     }
 }
 
-void DialogWindow::CreateControl(const DialogControl& control) {
+QWidget* DialogWindow::CreateControl(const DialogControl& control) {
     QWidget* widget = nullptr;
     switch (control.kind) {
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(this);
             edit->setFrame((control.style & WS_BORDER) != 0);
+            // Dropped files go to the window, as the system's edit boxes leave them, and not
+            // into the box as text.
+            edit->setAcceptDrops(false);
             widget = edit;
             break;
         }
@@ -233,7 +254,7 @@ void DialogWindow::CreateControl(const DialogControl& control) {
             widget = new QCheckBox(ToQString(control.text), this);
             break;
         case ControlKind::Label: {
-            auto* label = new QLabel(LabelText(control), this);
+            auto* label = new QLabel(ToQString(LabelText(control)), this);
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             widget = label;
@@ -265,6 +286,34 @@ void DialogWindow::CreateControl(const DialogControl& control) {
     if (control.id != IDC_STATIC) {
         controls_.emplace(control.id, widget);
     }
+    return widget;
+}
+
+// A screen reader speaks an edit box by the label a sighted user reads above it, whatever
+// the template's order.
+void DialogWindow::NameEditBoxes(const DialogTemplate& dialogTemplate,
+                                 const std::vector<QWidget*>& widgets) {
+    const auto widgetOf = [&](const DialogControl& control) {
+        return widgets[static_cast<std::size_t>(&control - dialogTemplate.controls.data())];
+    };
+    for (const DialogControl& control : dialogTemplate.controls) {
+        const DialogControl* label =
+            control.kind == ControlKind::Edit ? LabelAbove(dialogTemplate, control) : nullptr;
+        if (label != nullptr) {
+            widgetOf(control)->setAccessibleName(ToQString(LabelText(*label)));
+            static_cast<QLabel*>(widgetOf(*label))->setBuddy(widgetOf(control));
+        }
+    }
+}
+
+int DialogWindow::ControlIdAt(const QPoint& position) const {
+    const QWidget* child = childAt(position);
+    for (const auto& [id, widget] : controls_) {
+        if (child != nullptr && (widget == child || widget->isAncestorOf(child))) {
+            return id;
+        }
+    }
+    return 0;
 }
 
 QWidget* DialogWindow::Control(int id) const {
@@ -337,6 +386,45 @@ void DialogWindow::SetIcons(const afx_backend::IconImage* bigIcon,
         }
     }
     setWindowIcon(icon);
+}
+
+void DialogWindow::AcceptFiles(bool accept) {
+    setAcceptDrops(accept);
+}
+
+void DialogWindow::PostCommand(int id) {
+    QMetaObject::invokeMethod(
+        this, [this, id] { events_.OnCommand(id); }, Qt::QueuedConnection);
+}
+
+void DialogWindow::SetProgress(afx_backend::ProgressState state, std::uint64_t completed,
+                               std::uint64_t total) {
+    using afx_backend::ProgressState;
+    // The entry has no bar of unknown length; an error asks for the user's attention.
+    const bool bar = total > 0 && (state == ProgressState::Normal || state == ProgressState::Error);
+    UpdateLauncherEntry(
+        {{QStringLiteral("progress"), bar ? double(completed) / double(total) : 0.0},
+         {QStringLiteral("progress-visible"), bar},
+         {QStringLiteral("urgent"), state == ProgressState::Error}});
+}
+
+void DialogWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void DialogWindow::dropEvent(QDropEvent* event) {
+    std::vector<std::string> files;
+    for (const QUrl& url : LocalFiles(event->mimeData())) {
+        // File names are bytes in the locale's encoding.
+        files.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    if (files.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    events_.OnDropFiles(std::move(files), ControlIdAt(event->position().toPoint()));
 }
 
 void DialogWindow::reject() {

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <map>
+#include <vector>
 
 #include "framework/backend.h"
 #include "framework/dialog_template.h"
@@ -33,6 +34,10 @@ public:
     void FocusControl(int id) override;
     void SetIcons(const afx_backend::IconImage* bigIcon,
                   const afx_backend::IconImage* smallIcon) override;
+    void AcceptFiles(bool accept) override;
+    void PostCommand(int id) override;
+    void SetProgress(afx_backend::ProgressState state, std::uint64_t completed,
+                     std::uint64_t total) override;
 
     // Esc, and the close box through QDialog::closeEvent: the IDCANCEL command.
     void reject() override;
@@ -42,9 +47,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // A right click on the window or on a control without a menu of its own.
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Local files only: anything else is no file to convert.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    void CreateControl(const DialogControl& control);
+    QWidget* CreateControl(const DialogControl& control);
+    // Edit boxes are named, and labelled, after the labels above them.
+    void NameEditBoxes(const DialogTemplate& dialogTemplate, const std::vector<QWidget*>& widgets);
+    // The id of the control at that point of the window; 0 for none.
+    int ControlIdAt(const QPoint& position) const;
     void SizeWindow(const DialogTemplate& dialogTemplate);
     void AddSystemMenuKeys();
     // Shows the window menu at that point of the screen; the chosen item goes to the framework

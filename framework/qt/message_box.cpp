@@ -25,18 +25,26 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
 
 }  // namespace
 
-void ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon) {
+bool ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon,
+                 MessageButtons buttons) {
     QWidget* owner = QApplication::activeModalWidget();
-    QMessageBox box(QtIcon(icon), afx_qt::ToQString(caption), afx_qt::ToQString(text),
-                    QMessageBox::Ok, owner);
+    QMessageBox box(
+        QtIcon(icon), afx_qt::ToQString(caption), afx_qt::ToQString(text),
+        buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
+        owner);
+    if (buttons != MessageButtons::Ok) {
+        // Esc and the close box answer No.
+        box.setDefaultButton(buttons == MessageButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
+    }
     // File names may hold characters that rich text would take for markup.
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    const bool yes = box.exec() == QMessageBox::Yes;
     // The owner is active again when the box goes, whether or not the window manager sees to it,
     // so that the focus a handler sets next reaches the user.
     if (owner != nullptr && owner->isVisible()) {
         owner->activateWindow();
     }
+    return yes;
 }
 
 }  // namespace afx_backend

@@ -1,11 +1,16 @@
 // The dialog manager's window built from a template in memory; its messages become the
 // framework's events.
+// The GUIDs of the accessibility annotation, defined here.
+#include <initguid.h>
+// After <initguid.h>.
 #include "framework/win32/dialog_window.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "base/utf16_text.h"
+#include "framework/control_label.h"
 #include "framework/dialog_template_writer.h"
 
 namespace afx_win32 {
@@ -57,6 +62,7 @@ int DialogWindow::Run(HWND owner) {
         &DialogWindow::Procedure, reinterpret_cast<LPARAM>(this));
     // The window is gone; its icons may go now.
     window_ = nullptr;
+    taskbar_.reset();
     systemMenu_.reset();
     iconControls_.clear();
     shownBigIcon_ = UniqueIcon();
@@ -85,8 +91,9 @@ INT_PTR CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wPara
         EndDialog(window, -1);
     }
     // The run that held up the end of the session is over.
-    if (!self->events_.IsHandlerRunning()) {
+    if (!self->events_.IsHandlerRunning() && self->shutdownBlock_) {
         self->shutdownBlock_.reset();
+        self->DiscardDrops();
     }
     return handled;
 }
@@ -139,6 +146,17 @@ bool DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             SetWindowLongPtrW(window_, DWLP_MSGRESULT, FALSE);
             return true;
+        case WM_DROPFILES:
+            // Refused by the framework while a handler runs.
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
+            return true;
+        case WM_DESTROY:
+            for (const HWND box : namedBoxes_) {
+                names_->ClearHwndProps(box, OBJID_CLIENT, CHILDID_SELF, &PROPID_ACC_NAME, 1);
+            }
+            namedBoxes_.clear();
+            names_.reset();
+            return false;
         case WM_DPICHANGED:
             ShowWindowIcons();
             ShowControlIcons();
@@ -154,6 +172,7 @@ bool DialogWindow::OnInitDialog() {
     }
     FindIconControls();
     ShowControlIcons();
+    NameEditBoxes();
     const bool focusFirst = events_.OnInit(*this);
     if (systemMenu_) {
         systemMenu_->ShowItems(events_.WindowMenuItems());
@@ -173,6 +192,51 @@ void DialogWindow::FindIconControls() {
             iconControls_.push_back({child, events_.FindIcon(control.icon), UniqueIcon()});
         }
         child = GetWindow(child, GW_HWNDNEXT);
+    }
+}
+
+// The dialog manager names an edit box after the label before it in the template, which is
+// not the label above it here; the system's annotation of the box's name corrects that.
+void DialogWindow::NameEditBoxes() {
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return;
+    }
+    names_.reset(services);
+    for (const DialogControl& control : template_.controls) {
+        const DialogControl* label =
+            control.kind == ControlKind::Edit ? LabelAbove(template_, control) : nullptr;
+        const HWND box = GetDlgItem(window_, control.id);
+        if (label != nullptr && box != nullptr) {
+            std::wstring name = pomuru::WideFromUtf8(LabelText(*label));
+            if (SUCCEEDED(names_->SetHwndPropStr(box, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME,
+                                                 name.data()))) {
+                namedBoxes_.push_back(box);
+            }
+        }
+    }
+}
+
+void DialogWindow::OnDropFiles(HDROP drop) {
+    std::vector<std::string> files(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+    for (UINT i = 0; i < files.size(); ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        files[i] = pomuru::Utf8FromWide(path);
+    }
+    POINT point{};
+    DragQueryPoint(drop, &point);
+    DragFinish(drop);
+    const HWND child = ChildWindowFromPointEx(window_, point, CWP_SKIPINVISIBLE);
+    events_.OnDropFiles(std::move(files),
+                        child != nullptr && child != window_ ? GetDlgCtrlID(child) : 0);
+}
+
+void DialogWindow::DiscardDrops() {
+    MSG message;
+    while (PeekMessageW(&message, window_, WM_DROPFILES, WM_DROPFILES, PM_REMOVE)) {
+        DragFinish(reinterpret_cast<HDROP>(message.wParam));
     }
 }
 
@@ -288,6 +352,44 @@ void DialogWindow::SetIcons(const afx_backend::IconImage* bigIcon,
     if (window_ != nullptr) {
         ShowWindowIcons();
     }
+}
+
+void DialogWindow::AcceptFiles(bool accept) {
+    if (window_ != nullptr) {
+        DragAcceptFiles(window_, accept);
+    }
+}
+
+void DialogWindow::PostCommand(int id) {
+    if (window_ != nullptr) {
+        PostMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
+}
+
+// The button exists by the time a run shows progress: it is made then.
+void DialogWindow::SetProgress(afx_backend::ProgressState state, std::uint64_t completed,
+                               std::uint64_t total) {
+    if (window_ == nullptr) {
+        return;
+    }
+    if (!taskbar_) {
+        ITaskbarList3* taskbar = nullptr;
+        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(&taskbar)))) {
+            return;
+        }
+        taskbar_.reset(taskbar);
+        if (FAILED(taskbar_->HrInit())) {
+            taskbar_.reset();
+            return;
+        }
+    }
+    using afx_backend::ProgressState;
+    if (state == ProgressState::Normal || state == ProgressState::Error) {
+        taskbar_->SetProgressValue(window_, completed, total);
+    }
+    constexpr TBPFLAG kFlags[] = {TBPF_NOPROGRESS, TBPF_INDETERMINATE, TBPF_NORMAL, TBPF_ERROR};
+    taskbar_->SetProgressState(window_, kFlags[static_cast<int>(state)]);
 }
 
 }  // namespace afx_win32

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <windows.h>
+// After <windows.h>, which they need.
+#include <oleacc.h>
+#include <shellapi.h>
+#include <shobjidl.h>
 
 #include <exception>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,6 +33,13 @@ private:
     HWND window_;
 };
 
+// A COM object, released when it goes.
+struct ComRelease {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <class Interface>
+using ComPtr = std::unique_ptr<Interface, ComRelease>;
+
 class DialogWindow final : public afx_backend::DialogWindow {
 public:
     DialogWindow(const DialogTemplate& dialogTemplate, afx_backend::WindowEvents& events);
@@ -48,6 +60,10 @@ public:
     void FocusControl(int id) override;
     void SetIcons(const afx_backend::IconImage* bigIcon,
                   const afx_backend::IconImage* smallIcon) override;
+    void AcceptFiles(bool accept) override;
+    void PostCommand(int id) override;
+    void SetProgress(afx_backend::ProgressState state, std::uint64_t completed,
+                     std::uint64_t total) override;
 
 private:
     // An icon control and the icon it shows.
@@ -64,6 +80,11 @@ private:
     bool OnInitDialog();
     void FindIconControls();
     void CentreIfUnplaced();
+    // Gives each edit box the name of the label above it, for screen readers.
+    void NameEditBoxes();
+    void OnDropFiles(HDROP drop);
+    // Drops that the shell posted while a run held the thread: refused, as during the run.
+    void DiscardDrops();
     // Make the window's icons, and the icon controls' pictures, for the window's present dots
     // per inch.
     void ShowWindowIcons();
@@ -78,6 +99,11 @@ private:
     UniqueIcon shownBigIcon_;
     UniqueIcon shownSmallIcon_;
     std::vector<IconControl> iconControls_;
+    // The names given to the edit boxes, taken back when the window goes.
+    ComPtr<IAccPropServices> names_;
+    std::vector<HWND> namedBoxes_;
+    // The window's task bar button, made at its first progress.
+    ComPtr<ITaskbarList3> taskbar_;
     // While a run is in progress.
     std::optional<ShutdownBlock> shutdownBlock_;
     // What left a handler through the dialog procedure, where no exception may pass: the

@@ -24,13 +24,16 @@ UINT IconStyle(MessageIcon icon) {
 
 }  // namespace
 
-void ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon) {
+bool ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon,
+                 MessageButtons buttons) {
     // The thread's active window is the dialog whose handler reports; without one the box
     // still keeps every window of the thread waiting.
     const HWND owner = GetActiveWindow();
-    const UINT style = MB_OK | IconStyle(icon) | (owner == nullptr ? MB_TASKMODAL : 0);
-    MessageBoxW(owner, pomuru::WideFromUtf8(text).c_str(), pomuru::WideFromUtf8(caption).c_str(),
-                style);
+    const UINT kinds[] = {MB_OK, MB_YESNO, MB_YESNO | MB_DEFBUTTON2};
+    const UINT style =
+        kinds[static_cast<int>(buttons)] | IconStyle(icon) | (owner == nullptr ? MB_TASKMODAL : 0);
+    return MessageBoxW(owner, pomuru::WideFromUtf8(text).c_str(),
+                       pomuru::WideFromUtf8(caption).c_str(), style) == IDYES;
 }
 
 }  // namespace afx_backend

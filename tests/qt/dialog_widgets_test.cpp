@@ -1,22 +1,29 @@
 // What only the real Qt widgets show, driven with simulated keys and clicks (every test's
 // dialog is closed by Esc at its end): the keys that close the main dialog, its layout from the
-// template and its Tab order, the window menu with the About box, and Qt's file chooser with a run
-// started by Enter on the run button. The dialog's logic is tested on the fake window system
+// template and its Tab order, the window menu with the About box, Qt's file chooser with a run
+// started by Enter on the run button and its progress on the desktop's launcher entry, and files
+// dropped on each box. The dialog's logic is tested on the fake window system
 // (cipher_dlg_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 
 #include "framework/qt/file_chooser.h"
@@ -114,6 +121,27 @@ TEST_F(cipher_dialog, window_menu_by_right_click_opens_the_about_box_centred_ove
     });
 }
 
+// What the desktop hears of the program's launcher entry.
+class LauncherEntry final : public QObject {
+    Q_OBJECT
+
+public:
+    std::string updates;  // "visible fraction; " or "hidden; " for each
+
+    LauncherEntry() {
+        QDBusConnection::sessionBus().connect({}, {}, "com.canonical.Unity.LauncherEntry", "Update",
+                                              this, SLOT(Heard(QDBusMessage)));
+    }
+
+public slots:
+    void Heard(const QDBusMessage& update) {
+        const auto properties = qdbus_cast<QVariantMap>(update.arguments().value(1));
+        updates += properties.value("progress-visible").toBool()
+                       ? "visible " + properties.value("progress").toString().toStdString() + "; "
+                       : "hidden; ";
+    }
+};
+
 // Presses a chooser button of the main dialog and answers Qt's chooser with the steps; then types
 // the path into the chooser's file name box, as the user does, and confirms it with Enter.
 void Choose(
@@ -133,6 +161,9 @@ void Choose(
 
 TEST_F(cipher_dialog, qt_chooser_opens_in_mydata_and_enter_runs_on_the_run_button_else_closes) {
     const std::string dest = dir_.File("new.bin");
+    QGuiApplication::setDesktopFileName("io.github.pomuru.Cipher");
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+    LauncherEntry entry;
     const int result = RunModal(dlg_, [&](QWidget& window) {
         Choose(window, IDC_CHOOSE_SOURCE, source_, [](QFileDialog& chooser) {
             // "c:\mydata" stands for the folder of that name in the home folder.
@@ -174,6 +205,37 @@ TEST_F(cipher_dialog, qt_chooser_opens_in_mydata_and_enter_runs_on_the_run_butto
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(ReadBytes(dest), ReferenceConvert(content_, {.value = 77}));
+    // The desktop saw the run's progress on the launcher entry, once it came back from the bus.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return entry.updates.ends_with("hidden; "); }));
+    EXPECT_EQ(entry.updates, "visible 0; visible 1; hidden; ");
+}
+
+// Drags a file from a file manager and drops it on a control, through the window as the window
+// system hands it drags.
+void DropOn(QWidget& window, int id, const std::string& file) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+    const QPoint at = Control(window, id)->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window.windowHandle(), &enter);
+    QCoreApplication::sendEvent(window.windowHandle(), &drop);
+}
+
+TEST_F(cipher_dialog, files_dropped_on_a_box_are_taken_on_the_destination_after_a_yes) {
+    const std::string other = dir_.File("other.bin");
+    WriteBytes(other, {7});
+    RunModal(dlg_, [&](QWidget& window) {
+        // Enter would answer No; Yes is pressed with Space.
+        const auto yes = WindowAnswerer::Above<QMessageBox>(&window, [](QWidget& box) {
+            QTest::keyClick(static_cast<QMessageBox&>(box).button(QMessageBox::Yes), Qt::Key_Space);
+        });
+        DropOn(window, IDC_DEST_PATH, other);
+        DropOn(window, IDC_CHOOSE_SOURCE, source_);
+        EXPECT_EQ(Control<QLineEdit>(window, IDC_DEST_PATH)->text().toStdString(), other);
+        EXPECT_EQ(Control<QLineEdit>(window, IDC_SOURCE_PATH)->text().toStdString(), source_);
+    });
+    EXPECT_EQ(ReadBytes(other), Bytes{});
 }
 
 TEST(local_initial_dir, windows_folders_are_found_under_the_home_folder_or_fall_back_to_it) {
@@ -193,3 +255,5 @@ TEST(local_initial_dir, windows_folders_are_found_under_the_home_folder_or_fall_
 
 }  // namespace
 }  // namespace pomuru::test
+
+#include "dialog_widgets_test.moc"

@@ -2,10 +2,13 @@
 #include "windows/win32_ui_driver.h"
 
 #include <windows.h>
-// After <windows.h>, which it needs.
+// After <windows.h>, which they need.
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "base/utf16_text.h"
@@ -140,6 +143,57 @@ void SendCommandDuringClick(Window dialog, int button, int command) {
     }
     SendMessageW(Handle(dialog), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     other.join();
+}
+
+void PostDrop(Window dialog, int control, const std::vector<std::string>& files) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(Handle(dialog), control), &rect);
+    // The middle of the control, in the dialog's client coordinates.
+    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ScreenToClient(Handle(dialog), &point);
+    // DROPFILES, then each path and a second terminating zero; the receiver frees it.
+    std::wstring paths;
+    for (const std::string& file : files) {
+        paths += pomuru::WideFromUtf8(file) + L'\0';
+    }
+    paths += L'\0';
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + paths.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    *drop = DROPFILES{sizeof(DROPFILES), point, FALSE, TRUE};
+    std::memcpy(drop + 1, paths.data(), paths.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    PostMessageW(Handle(dialog), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+std::string ControlTextOfProgram(const std::vector<std::string>& arguments,
+                                 const std::string& caption, int control) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const auto program =
+        std::filesystem::path(self).parent_path().parent_path() / "app" / "pomuru-cipher.exe";
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    for (const std::string& argument : arguments) {
+        commandLine += L" \"" + pomuru::WideFromUtf8(argument) + L"\"";
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    // One that does not start shows no text.
+    CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                   &startup, &process);
+    // The box is filled once the dialog's loop runs; asked of the other program's window.
+    HWND dialog = nullptr;
+    wchar_t text[1024] = {};
+    for (int i = 0; i < 300 && text[0] == L'\0'; ++i) {
+        Sleep(100);
+        dialog = FindWindowW(L"#32770", pomuru::WideFromUtf8(caption).c_str());
+        GetDlgItemTextW(dialog, control, text, 1024);
+    }
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return pomuru::Utf8FromWide(text);
 }
 
 Window ActiveWindow() {

@@ -51,6 +51,14 @@ void Type(std::string_view text);  // any characters, Japanese included
 // only be answered inside the click's handler, as another program may.
 void SendCommandDuringClick(Window dialog, int button, int command);
 
+// Posts the dialog a drop of the files on the middle of a control, as the shell does.
+void PostDrop(Window dialog, int control, const std::vector<std::string>& files);
+// Starts the window program next to the tests (../app/) with the arguments, waits for its
+// dialog of that caption and returns the text of that control in it once there is one; then
+// closes it and waits for it to end.
+std::string ControlTextOfProgram(const std::vector<std::string>& arguments,
+                                 const std::string& caption, int control);
+
 Window ActiveWindow();
 void BringToFront(Window window);
 std::string TextOf(Window window);

@@ -1,7 +1,8 @@
 // The real Windows dialogs driven by keys under the system's own dialog manager, as a user's
 // session: the templates' texts, the About box through the real system menu, both files chosen
-// with the system's choosers, and the run. The dialog's logic is tested on the fake window
-// system (cipher_dlg_test.cpp).
+// with the system's choosers, the run, files dropped by the shell on each box; then the program
+// started with a file. The dialog's logic is tested on the fake window system
+// (cipher_dlg_test.cpp).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,6 +35,8 @@ TEST(window, a_session_by_keys_from_the_about_box_to_a_run) {
     // Japanese names go through the wide functions unharmed.
     const std::string source = dir.File("変換前.bin");
     const std::string dest = dir.File("保存用.bin");
+    const std::string dropped = dir.File("消えても良い.bin");
+    WriteBytes(dropped, {1, 2});
     const Bytes content = SampleBytes(70000, 5);
     WriteBytes(source, content);
     // Where both choosers open when it exists; made for the test if need be.
@@ -119,10 +122,14 @@ TEST(window, a_session_by_keys_from_the_about_box_to_a_run) {
                   Press(Key::Tab);
                   Press(Key::Space);
               })
-        // An OK that another program sends during the run would end the dialog: ignored.
+        // An OK that another program sends during the run would end the dialog, and a file
+        // the shell drops meanwhile would change a box: both ignored.
         .Then(
             "the settings typed", [&] { return TextOf(Item(main, IDC_SLIDE)) == "-1"; },
-            [&] { SendCommandDuringClick(main, IDC_RUN, IDOK); })
+            [&] {
+                PostDrop(main, IDC_SOURCE_PATH, {dropped});
+                SendCommandDuringClick(main, IDC_RUN, IDOK);
+            })
         .Then(
             "the run done",
             [&] {
@@ -130,6 +137,18 @@ TEST(window, a_session_by_keys_from_the_about_box_to_a_run) {
                        TextOf(main) ==
                            std::string(CipherResources().FindDialog(IDD_CIPHER_DIALOG)->caption);
             },
+            [&] {
+                EXPECT_EQ(TextOf(Item(main, IDC_SOURCE_PATH)), source);
+                PostDrop(main, IDC_DEST_PATH, {dropped});
+            })
+        // A file dropped on the destination box is emptied after a yes (access key Y) only.
+        .Then("the question before emptying", otherOpen, [] { Type("y"); })
+        .Then(
+            "the destination dropped",
+            [&] { return mainReady() && TextOf(Item(main, IDC_DEST_PATH)) == dropped; },
+            [&] { PostDrop(main, IDC_SOURCE_PATH, {dest}); })
+        .Then(
+            "the source dropped", [&] { return TextOf(Item(main, IDC_SOURCE_PATH)) == dest; },
             [] { Press(Key::Escape); });
     script.Start();
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
@@ -138,6 +157,10 @@ TEST(window, a_session_by_keys_from_the_about_box_to_a_run) {
     }
     ASSERT_TRUE(script.Finished()) << script.Failure();
     EXPECT_EQ(ReadBytes(dest), ReferenceConvert(content, {2, 77, 3, -1, true}));
+    EXPECT_EQ(ReadBytes(dropped), Bytes{});
+    // What Send to and a drop on the program's icon do: the program started with a file.
+    const std::string caption(CipherDialogTemplate().caption);
+    EXPECT_EQ(ControlTextOfProgram({source}, caption, IDC_SOURCE_PATH), source);
 }
 
 }  // namespace
