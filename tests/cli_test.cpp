@@ -142,7 +142,7 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
         return "mkfifo in.fifo && exec 7<> in.fifo && printf abc >&7; env --default-signal " + cli +
                "--value 0 in.fifo dst.bin" + streams +
                " 7>&- & pid=$!; i=0; while [ \"$(stat -c %s dst.bin 2>/dev/null)\" != 3 ]"
-               " && [ $i -lt 1000 ]; do sleep 0.01; i=$((i+1)); done; " +
+               " && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done; " +
                then;
     };
     // The signal ends the shell's wait as it ended the program (the shell's own word on it
@@ -153,7 +153,7 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
     };
     // Until the call that fail_calls holds up has been made.
     const auto whenWaiting = [](const std::string& call) {
-        return "; i=0; until [ -d waiting." + call + " ] || [ $i -ge 500 ]; do sleep 0.01; " +
+        return "; i=0; until [ -d waiting." + call + " ] || [ $i -ge 6000 ]; do sleep 0.01; " +
                "i=$((i+1)); done; ";
     };
     const struct {

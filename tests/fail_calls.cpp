@@ -2,7 +2,7 @@
 // told by POMURU_FAIL which calls, e.g. "fstat@2=5,write=0,close:dst.bin@2=wait-after": every
 // fstat from the second on fails with EIO, every write returns 0, and the second close of a
 // descriptor of dst.bin is made and then waits while a folder waiting.close exists, which it
-// creates (for ten seconds at most), so that the test can act at that moment; wait-before waits
+// creates (for a minute at most), so that the test can act at that moment; wait-before waits
 // before the call. Calls on the standard streams are left alone, so that the program can still
 // report. "aligned_alloc=12" makes every aligned allocation fail with ENOMEM, as memory running
 // out would.
@@ -37,7 +37,7 @@ void WaitWhileMarked(const std::string& marker) {
     ::mkdir(marker.c_str(), 0700);
     const timespec pause{0, 10'000'000};
     struct stat info {};
-    for (int i = 0; i < 1000 && ::stat(marker.c_str(), &info) == 0; ++i) {
+    for (int i = 0; i < 6000 && ::stat(marker.c_str(), &info) == 0; ++i) {
         ::nanosleep(&pause, nullptr);
     }
 }
