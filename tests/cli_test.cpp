@@ -243,6 +243,14 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
          "cannot close 'src.bin': Input/output error", ""},
         {kPosix, failing + "close:dst.bin@2=5 " + cli + "src.bin dst.bin", 1,
          "cannot close 'dst.bin': Input/output error", ""},
+        // The second half of the message names the file as the first does, with the real reason.
+        {kPosix,
+         "printf abc > abc.txt && " + failing + "close:dst.bin@2=5,ftruncate=5 " + cli +
+             "--value 0 abc.txt dst.bin",
+         1,
+         "cannot close 'dst.bin': Input/output error; 'dst.bin' could not be cut back either: "
+         "Input/output error",
+         "abc"},
         // Standard output open for reading and writing over old bytes: they cannot come back.
         {kPosix,
          "head -c 100000 /dev/zero | tr '\\0' x > x.txt && printf 'old bytes' > dst.bin && "
@@ -268,8 +276,12 @@ TEST(cli, refusal_or_failure_names_the_fault_and_costs_neither_source_nor_destin
         {kPosix, interrupted("TERM"), 128 + SIGTERM, cutBack, ""},
         {kPosix, interrupted("HUP"), 128 + SIGHUP, cutBack, ""},
         {kPosix, interrupted("QUIT"), 128 + SIGQUIT, cutBack, ""},
+        {kPosix, interrupted("USR1"), 128 + SIGUSR1, cutBack, ""},
+        {kPosix, interrupted("ALRM"), 128 + SIGALRM, cutBack, ""},
+        {kPosix, interrupted("XCPU"), 128 + SIGXCPU, cutBack, ""},
         // Started without standard input and error, the program opens no file in their place.
         {kPosix, interrupted("INT", " <&- 2>&-"), 128 + SIGINT, "", ""},
+        {kPosix, cli + "src.bin - >&-", 1, "cannot write standard output: Bad file descriptor"},
         // Once every byte is written, an interrupt leaves the destination whole, and says so.
         {kPosix,
          "printf abc > abc.txt && " + failing + "close:dst.bin@2=wait-after env --default-signal " +
