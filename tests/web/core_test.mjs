@@ -1,7 +1,7 @@
 // The WebAssembly core under node: byte-identical to the native command line on random settings,
 // sizes and piece boundaries, to the rule at positions far beyond 2^31, and reading numbers as
 // the window does; and the settings search's module finding what scrambled a PNG.
-// node core_test.mjs WEB_BUILD_DIR CLI [SEED]
+// node core_test.mjs WEB_BUILD_DIR CLI [SEED]; POMURU_TEST_SEED=N replays a seed as well
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
@@ -12,7 +12,7 @@ const [webBuild, cli, seedArgument] = process.argv.slice(2);
 const require = createRequire(import.meta.url);
 const { loadCore } = require('../../web/core.js');
 const { loadSearch } = require('../../web/search.js');
-const seed = Number(seedArgument ?? Date.now() % 1000000);
+const seed = Number(seedArgument ?? process.env.POMURU_TEST_SEED ?? Date.now() % 1000000);
 console.log(`core_test: seed ${seed}`);
 
 // A small seeded generator, so that a failing seed can be run again.
