@@ -352,6 +352,12 @@ TEST(cli, finds_forgotten_settings_and_restores_only_with_one_answer) {
          "the answer for 'jpeg.pmr' is probable only", &jpeg},
         {cli + "noise.bin dst.bin", 1, "", "no settings found that restore 'noise.bin' to a ",
          nullptr},
+        // On a terminal it says how long it may take, and how far it has come after a second.
+        {"script -qec \"" + cli +
+             "noise.bin\" /dev/null > tty.txt; s=$?; grep -q \"searching "
+             "'noise.bin' for up to 8 s on [0-9]* thread\" tty.txt && "
+             "grep -q '% searched  [0-9]* s of at most 8 s' tty.txt && exit $s",
+         1, "", "", nullptr},
         {cli + "--kind bmp png.pmr", 2, "",
          "unknown kind 'bmp' for '--kind' (known: png, zip, jpeg, pdf, gif, wav, mp3)", nullptr},
         {kCli + " --kind png png.pmr dst.bin", 2, "", "option '--kind' needs '--find-settings'",

@@ -287,6 +287,12 @@ TEST(recovery, bytes_no_check_reaches_leave_the_answer_open) {
     EXPECT_TRUE(none.verdict == SearchOutcome::Verdict::NothingFits ||
                 none.verdict == SearchOutcome::Verdict::UnknownKind);
     EXPECT_TRUE(none.answers.empty());
+    EXPECT_FALSE(none.timedOut || open.timedOut);
+    // Stopped at its time limit, the search says so and confirms nothing.
+    request.timeLimit = std::chrono::milliseconds(1);
+    const SearchOutcome stopped = recovery::FindSettings(source, request);
+    EXPECT_TRUE(stopped.timedOut);
+    EXPECT_NE(stopped.verdict, SearchOutcome::Verdict::Confirmed);
 }
 
 TEST(recovery, a_twin_differs_only_where_no_check_looked) {
