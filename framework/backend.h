@@ -59,6 +59,10 @@ struct MenuItem {
 
 class DialogWindow;
 
+// Texts a backend shows where the platform has none of its own: the window menu's Close, and the
+// reason a window gives for holding up the end of the session while a handler runs.
+enum class FrameworkText { CloseItem, BusyReason };
+
 // What a dialog window tells the framework and asks of it. Called on the user-interface thread
 // while the window's modal loop runs.
 class WindowEvents {
@@ -80,6 +84,8 @@ public:
     // Files dropped on a window that accepts them: their full paths, and the control they were
     // dropped on (0: none).
     virtual void OnDropFiles(std::vector<std::string> files, int controlId) = 0;
+    // The framework's words for what the backend shows in the system's place.
+    virtual std::string Text(FrameworkText which) const = 0;
 
 protected:
     ~WindowEvents() = default;

@@ -45,6 +45,14 @@ public:
                          MessageArgs{reinterpret_cast<std::uintptr_t>(&drop)});
     }
 
+    std::string Text(afx_backend::FrameworkText which) const override {
+        std::string text;
+        AfxLoadString(
+            which == afx_backend::FrameworkText::CloseItem ? AFX_IDS_SCCLOSE : AFX_IDS_BUSY_REASON,
+            text);
+        return text;
+    }
+
     afx_backend::IconPtr FindIcon(unsigned resourceId) const override {
         const CWinApp* app = AfxGetApp();
         return app != nullptr ? app->LoadIcon(resourceId).Image() : nullptr;

@@ -59,6 +59,8 @@ inline constexpr unsigned AFX_IDP_FILE_CLOSE = 0xF127;
 inline constexpr unsigned AFX_IDP_FILE_BUSY = 0xF128;      // another run writes %1
 inline constexpr unsigned AFX_IDP_FILE_CLEANUP = 0xF129;   // %1 could not be put back either
 inline constexpr unsigned AFX_IDS_UNKNOWN_ERROR = 0xF12F;  // %1: the system's words, %2: number
+inline constexpr unsigned AFX_IDS_SCCLOSE = 0xF130;        // the window menu's Close
+inline constexpr unsigned AFX_IDS_BUSY_REASON = 0xF131;    // why the session may not end yet
 // The reasons, by the system's error number (errno) added to this.
 inline constexpr unsigned AFX_IDS_SYSTEM_ERROR = 0xF200;
 

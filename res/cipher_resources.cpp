@@ -67,6 +67,8 @@ constexpr TextResource kStringTable[] = {
     {AFX_IDP_FILE_BUSY, "ファイル「%1」は、別の変換が書き込み中です。"},
     {AFX_IDP_FILE_CLEANUP, "「%1」を元に戻すこともできませんでした。"},
     {AFX_IDS_UNKNOWN_ERROR, "%1（エラー番号 %2）"},
+    {AFX_IDS_SCCLOSE, "閉じる(&C)"},
+    {AFX_IDS_BUSY_REASON, "変換中です"},
     {AFX_IDS_SYSTEM_ERROR + ENOENT, "ファイルまたはフォルダーが見つかりません。"},
     {AFX_IDS_SYSTEM_ERROR + EACCES, "アクセスが拒否されました。"},
     {AFX_IDS_SYSTEM_ERROR + EPERM, "この操作は許可されていません。"},

@@ -189,7 +189,8 @@ void DialogWindow::AddSystemMenuKeys() {
 void DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
     // The menu's "&" marks access keys as the items' texts do.
     QMenu menu(this);
-    menu.addAction(QStringLiteral("閉じる(&C)"))->setData(SC_CLOSE);
+    menu.addAction(ToQString(events_.Text(afx_backend::FrameworkText::CloseItem)))
+        ->setData(SC_CLOSE);
     for (const afx_backend::MenuItem& item : events_.WindowMenuItems()) {
         if (item.separator) {
             menu.addSeparator();

@@ -44,8 +44,8 @@ bool IsHarmlessWhileBusy(WPARAM command) {
 
 }  // namespace
 
-ShutdownBlock::ShutdownBlock(HWND window) : window_(window) {
-    ShutdownBlockReasonCreate(window_, pomuru::WideFromUtf8("変換中です").c_str());
+ShutdownBlock::ShutdownBlock(HWND window, const std::string& reason) : window_(window) {
+    ShutdownBlockReasonCreate(window_, pomuru::WideFromUtf8(reason).c_str());
 }
 
 ShutdownBlock::~ShutdownBlock() {
@@ -308,7 +308,7 @@ void DialogWindow::SetCaption(std::string_view text) {
     // Only a run sets the caption inside a handler: from now until the handler returns, the
     // session's end waits, and the system tells the user why.
     if (events_.IsHandlerRunning() && !shutdownBlock_) {
-        shutdownBlock_.emplace(window_);
+        shutdownBlock_.emplace(window_, events_.Text(afx_backend::FrameworkText::BusyReason));
     }
     // Answering what the system sends keeps a long run from being shown as not responding;
     // input stays queued until the handler returns.

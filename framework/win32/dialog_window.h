@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "framework/backend.h"
@@ -24,7 +25,7 @@ namespace afx_win32 {
 // exists.
 class ShutdownBlock {
 public:
-    explicit ShutdownBlock(HWND window);
+    ShutdownBlock(HWND window, const std::string& reason);
     ~ShutdownBlock();
     ShutdownBlock(const ShutdownBlock&) = delete;
     ShutdownBlock& operator=(const ShutdownBlock&) = delete;
