@@ -222,15 +222,19 @@ void DropOn(QWidget& window, int id, const std::string& file) {
     QCoreApplication::sendEvent(window.windowHandle(), &drop);
 }
 
-TEST_F(cipher_dialog, files_dropped_on_a_box_are_taken_on_the_destination_after_a_yes) {
+TEST_F(cipher_dialog, files_dropped_on_either_box_are_taken_on_the_destination_after_a_yes) {
     const std::string other = dir_.File("other.bin");
     WriteBytes(other, {7});
+    WriteBytes(dir_.File("third.bin"), {8});
     RunModal(dlg_, [&](QWidget& window) {
         // Enter would answer No; Yes is pressed with Space.
         const auto yes = WindowAnswerer::Above<QMessageBox>(&window, [](QWidget& box) {
             QTest::keyClick(static_cast<QMessageBox&>(box).button(QMessageBox::Yes), Qt::Key_Space);
         });
         DropOn(window, IDC_DEST_PATH, other);
+        DropOn(window, IDC_SOURCE_PATH, dir_.File("third.bin"));
+        EXPECT_EQ(Control<QLineEdit>(window, IDC_SOURCE_PATH)->text().toStdString(),
+                  dir_.File("third.bin"));
         DropOn(window, IDC_CHOOSE_SOURCE, source_);
         EXPECT_EQ(Control<QLineEdit>(window, IDC_DEST_PATH)->text().toStdString(), other);
         EXPECT_EQ(Control<QLineEdit>(window, IDC_SOURCE_PATH)->text().toStdString(), source_);
