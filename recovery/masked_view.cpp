@@ -144,7 +144,8 @@ const std::vector<std::uint32_t>& MaskedView::ChangesAtThresholds(std::int64_t o
     const SettingsClass& c = candidate_;
     // One change for each low part of the range (positions 2^16 apart share a threshold):
     // memory stays at 256 KiB whatever the range's length, kept for the thread's next range.
-    thread_local std::vector<std::uint32_t> changes;
+    BlockReader::ChecksumScratch& scratch = reader_.Scratch();
+    std::vector<std::uint32_t>& changes = scratch.changes;
     changes.assign(c.seed.lowEnd - c.seed.lowFirst, 0);
     if (!c.value.IsRandom() || c.seed.lowEnd - c.seed.lowFirst <= 1) {
         return changes;
@@ -158,16 +159,15 @@ const std::vector<std::uint32_t>& MaskedView::ChangesAtThresholds(std::int64_t o
     }
     const std::int64_t last = first + (end - first) / c.positions.stride * c.positions.stride;
     // The factor for a stride, kept for the next range, which has the same stride.
-    thread_local std::int64_t factorStride = 0;
-    thread_local std::unique_ptr<Crc32FixedFactor> nextBack;
-    if (factorStride != c.positions.stride) {
-        nextBack = std::make_unique<Crc32FixedFactor>(
+    if (scratch.factorStride != c.positions.stride) {
+        scratch.nextBack = std::make_unique<Crc32FixedFactor>(
             Crc32ZeroBytes(static_cast<std::uint64_t>(c.positions.stride)));
-        factorStride = c.positions.stride;
+        scratch.factorStride = c.positions.stride;
     }
+    const Crc32FixedFactor& nextBack = *scratch.nextBack;
     std::uint32_t shift = Crc32ZeroBytes(static_cast<std::uint64_t>(end - last));
     for (std::int64_t position = last; position >= first;
-         position -= c.positions.stride, shift = (*nextBack)(shift)) {
+         position -= c.positions.stride, shift = nextBack(shift)) {
         const TrackPoint point = PointAt(static_cast<std::uint64_t>(position));
         if (point.threshold <= c.seed.lowFirst || point.threshold >= c.seed.lowEnd) {
             continue;
