@@ -13,7 +13,7 @@ declare -A may_include=(
     [app]="base cipher framework res dialog app"
     [recovery]="base cipher recovery"
     [cli]="base cipher recovery res cli"
-    [web]="base cipher recovery res web"
+    [web]="base cipher framework recovery res web"
 )
 status=0
 for folder in "${!may_include[@]}"; do
