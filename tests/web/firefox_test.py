@@ -37,6 +37,8 @@ def tree_rss(root):
     # The resident memory of a process and all its descendants, in bytes.
     parents, rss = {}, {}
     for entry in Path('/proc').iterdir():
+        if not entry.name.isdigit():
+            continue
         try:
             status = (entry / 'status').read_text()
         except (OSError, ValueError):
@@ -78,7 +80,9 @@ class Firefox:
         else:
             raise RuntimeError('Firefox ended before it listened')
         threading.Thread(target=self.process.stderr.read, daemon=True).start()
-        self.socket = websocket.create_connection(found[1] + '/session', timeout=600)
+        # Firefox refuses a connection that names an origin.
+        self.socket = websocket.create_connection(found[1] + '/session', timeout=600,
+                                                  suppress_origin=True)
         self.next_id, self.late_requests, self.loaded = 0, [], False
         self.call('session.new', capabilities={})
         self.call('session.subscribe', events=['network.beforeRequestSent'])
@@ -142,6 +146,8 @@ class Firefox:
         self.keys(('\ue009', 'a'), *text)  # Control+A, then the text over it
 
     def choose_source(self, path):
+        # Emptied first, as the page's chooser button does: the same file again is a cancel.
+        self.evaluate('document.querySelector("input[type=file]").value = ""')
         self.call('input.setFiles', context=self.context, element=self.node('input[type=file]'),
                   files=[str(path)])
         self.wait_for(f'document.querySelector("input.edit").value === {json.dumps(path.name)}')
@@ -162,9 +168,10 @@ class Firefox:
                              'document.querySelector("progress").value === 1')
 
 
-def downloaded(path):
-    # Firefox writes into NAME.part and names the file only when it is complete.
-    return path.exists() and not Path(f'{path}.part').exists()
+def downloaded(path, size):
+    # Firefox makes NAME empty at once, writes into NAME.*.part and moves that over NAME at the end.
+    return path.exists() and path.stat().st_size == size and \
+        not any(path.parent.glob(f'{path.name}.*part'))
 
 
 def cli_output(source, settings):
@@ -190,7 +197,7 @@ def main():
             (source := WORK / f'firefox-source-{size}').write_bytes(os.urandom(size))
             browser.start(source, settings, f'page-{size}')
             browser.wait_for(browser.finished)
-            browser.wait_for(lambda: downloaded(downloads / f'page-{size}'))
+            browser.wait_for(lambda: downloaded(downloads / f'page-{size}', size))
             check(sha256(downloads / f'page-{size}') == cli_output(source, settings),
                   f'Firefox: {size} bytes, {settings}: as the command line')
             # Only the last result stays on disk, until the next one is handed over.
@@ -202,7 +209,7 @@ def main():
         browser.click(RUN)
         text = browser.wait_for('document.querySelector("dialog .message-text")?.textContent')
         check(text == TEXTS['notAnInteger'], f'Firefox: a box without an integer: "{text}"')
-        browser.keys('\ue007')  # Enter on the message's OK
+        browser.click('dialog button')
         focused = browser.wait_for('!document.querySelector("dialog") && (({value, selectionStart: '
                                    'from, selectionEnd: to}) => [value, from, to])(document.activeElement)')
         check(focused == ['１．５', 0, 3], f'Firefox: the box at fault is selected: {focused}')
@@ -227,7 +234,7 @@ def main():
         base = tree_rss(browser.process.pid)
         peak, began = base, time.monotonic()
         browser.start(source, settings, 'page-big')
-        while not (browser.finished() and downloaded(downloads / 'page-big')):
+        while not (browser.finished() and downloaded(downloads / 'page-big', BIG)):
             peak = max(peak, tree_rss(browser.process.pid))
             time.sleep(0.1)
         seconds = time.monotonic() - began
