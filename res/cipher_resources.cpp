@@ -30,10 +30,12 @@ constexpr TextResource kStringTable[] = {
     {IDS_ONE_FILE_ONLY, "ファイルは１つだけ指定してください。"},
     {IDS_EMPTY_DROPPED_DEST,
      "「%1」を保存用ファイルにすると、中身はすぐに消えます。\n消えても良いファイルですか？"},
-    // The page's own, beyond the window: its cancel button, a failure of its own, and what it
-    // says of a file that changed after it was picked.
+    // The page's own, beyond the window: its cancel button, a failure of its own, its note on a
+    // browser that holds the result in memory, and what it says of a file that changed after it
+    // was picked.
     {IDS_PAGE_CANCEL, "キャンセル"},
     {IDS_PAGE_CANNOT_CONVERT, "ファイル「%1」を変換できませんでした。"},
+    {IDS_PAGE_IN_MEMORY, "このブラウザーでは、変換結果をダウンロードまでメモリーに置きます。"},
     {IDS_PAGE_SEARCH_FIND, "設定を探す"},
     {IDS_PAGE_SEARCH_SEARCHING, "変換前ファイルを元に戻す設定を探しています（最長 %1 秒）…"},
     {IDS_PAGE_SEARCH_CONFIRMED, "設定が見つかりました。"},

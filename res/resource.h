@@ -17,6 +17,8 @@ inline constexpr unsigned IDS_WAIT_ELSEWHERE_CAPTION = 112;
 inline constexpr unsigned IDS_PAGE_CANCEL = 130;
 inline constexpr unsigned IDS_PAGE_FILE_CHANGED = 131;
 inline constexpr unsigned IDS_PAGE_CANNOT_CONVERT = 132;
+// Where the browser keeps no files for the page, the result is held in memory until downloaded.
+inline constexpr unsigned IDS_PAGE_IN_MEMORY = 133;
 // The page's search for forgotten settings; %1, %2 … stand for what each names.
 inline constexpr unsigned IDS_PAGE_SEARCH_FIND = 140;
 inline constexpr unsigned IDS_PAGE_SEARCH_SEARCHING = 141;

@@ -11,7 +11,8 @@
 # Wine's fonts and the Japanese locale's sources for those, icotool for the program's icon, and
 # NSIS and unzip for the packages.
 # web: Emscripten for the page's conversion core, Node to test that core, Chromium and Python's
-# WebSocket client to drive the page through the DevTools protocol, zip for the page's archive.
+# WebSocket client to drive the page through the DevTools protocol and Firefox ESR through
+# WebDriver BiDi, zip for the page's archive.
 set -euo pipefail
 
 level=${1:-build}
@@ -33,7 +34,7 @@ case "$level" in
                    wine wine64 wine32:i386 xvfb xauth
                    fonts-wine locales icoutils nsis unzip libz-mingw-w64-dev)
         foreign_arch=i386 ;;
-    web) packages+=(emscripten nodejs chromium python3-websocket zip) ;;
+    web) packages+=(emscripten nodejs chromium firefox-esr python3-websocket zip) ;;
     *) echo "usage: $0 [build|test|ci|bench|docs|windows|web]" >&2; exit 2 ;;
 esac
 

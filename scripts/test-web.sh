@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The page: installs what is missing, builds the command line natively and the page with the web
 # preset, tests the WebAssembly core under node against the command line, then the page itself
-# in headless Chromium. Usage: scripts/test-web.sh [SEED]
+# in headless Chromium and headless Firefox ESR. Usage: scripts/test-web.sh [SEED]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,4 +19,10 @@ echo "== The page in headless Chromium =="
 # Python's own, where the WebSocket client is installed, whatever python3 comes first.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-/usr/bin/python3 tests/web/page_test.py build/web/page/index.html build/core/cli/pomuru-cipher-cli "$work"
+mkdir "$work/chromium" "$work/firefox"
+/usr/bin/python3 tests/web/page_test.py build/web/page/index.html build/core/cli/pomuru-cipher-cli \
+    "$work/chromium"
+
+echo "== The page in headless Firefox ESR =="
+/usr/bin/python3 tests/web/firefox_test.py build/web/page/index.html \
+    build/core/cli/pomuru-cipher-cli "$work/firefox"

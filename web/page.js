@@ -71,6 +71,7 @@ function buildFrame(template, className) {
     client.style.position = 'relative';
     client.style.left = client.style.top = '';
     const controls = new Map();
+    const madeControls = [];
     for (const control of template.controls) {
         let made;
         switch (control.kind) {
@@ -97,13 +98,21 @@ function buildFrame(template, className) {
                 made = iconImage();
                 break;
             default:
-                made = element('span', 'label', control.text);
+                made = element('label', 'label', control.text);
         }
         made.classList.add('control');
         place(made, control.rect, units);
         client.append(made);
         if (control.id !== -1) controls.set(control.id, made);
+        madeControls.push(made);
     }
+    // An edit box is named after the label above it, as in the window; a click on the label
+    // focuses the box.
+    template.controls.forEach((control, i) => {
+        if (control.labelledBy === undefined) return;
+        madeControls[i].id = `control-${control.id}`;
+        madeControls[control.labelledBy].htmlFor = madeControls[i].id;
+    });
     frame.append(titleBar, client);
     return { frame, titleBar, title, client, controls };
 }
@@ -233,6 +242,10 @@ function main() {
     cancel.disabled = true;
     runStrip.append(progress, cancel);
     dialog.frame.append(runStrip);
+    // Where the worker cannot keep the result on disk, the page says it is held in memory.
+    const inMemoryNote = element('p', 'in-memory-note', texts.inMemory);
+    inMemoryNote.hidden = true;
+    dialog.frame.append(inMemoryNote);
     // And the search for forgotten settings on the chosen source, whose answers fill the boxes.
     const searchStrip = element('div', 'search-strip');
     const findButton = element('button', 'find-settings', SEARCH.find);
@@ -302,6 +315,9 @@ function main() {
     // The run, in the worker; the dialog takes no input meanwhile, as the window does not.
     const worker = new Worker(URL.createObjectURL(new Blob(
         [document.getElementById('worker-source').textContent], { type: 'text/javascript' })));
+    worker.addEventListener('message', ({ data }) => {
+        if (data.type === 'storage') inMemoryNote.hidden = data.onDisk || canSaveInPlace;
+    });
     let running = false;
     let captionTimer = 0;
     let elsewhereShown = false;

@@ -15,6 +15,7 @@
 #include "cipher/conversion_run.h"
 #include "product.h"
 #include "res/cipher_resources.h"
+#include "res/edit_box_labels.h"
 #include "res/resource.h"
 
 namespace {
@@ -74,6 +75,12 @@ std::string Rect(const DialogRect& r) {
            "," + std::to_string(r.cy) + "]";
 }
 
+// An edit box's label, as the window names the box after it: its place among the controls.
+std::string LabelledBy(const DialogTemplate& dialog, const DialogControl& control) {
+    const auto label = EditBoxLabelIndex(dialog, control);
+    return label ? ",\"labelledBy\":" + std::to_string(*label) : "";
+}
+
 std::string Template(const DialogTemplate& dialog) {
     std::string json = "{\"caption\":" + Quoted(dialog.caption) +
                        ",\"font\":" + Quoted(dialog.font.face) +
@@ -83,7 +90,7 @@ std::string Template(const DialogTemplate& dialog) {
         json += std::string(&control == dialog.controls.data() ? "" : ",") +
                 "{\"kind\":" + Quoted(KindName(control.kind)) +
                 ",\"id\":" + std::to_string(control.id) + ",\"text\":" + Quoted(control.text) +
-                ",\"rect\":" + Rect(control.rect) + "}";
+                ",\"rect\":" + Rect(control.rect) + LabelledBy(dialog, control) + "}";
     }
     return json + "]}";
 }
@@ -156,6 +163,7 @@ int main(int argc, char* argv[]) {
             {"captionInterval", std::to_string(pomuru::kCaptionInterval.count())},
             {"notAnInteger", Text(AFX_IDP_PARSE_INT)},
             {"cancel", Text(IDS_PAGE_CANCEL)},
+            {"inMemory", Text(IDS_PAGE_IN_MEMORY)},
             {"fileErrors", FileErrors()},
             {"search", Members({{"find", Text(IDS_PAGE_SEARCH_FIND)},
                                 {"searching", Text(IDS_PAGE_SEARCH_SEARCHING)},

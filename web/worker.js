@@ -59,7 +59,99 @@ async function findSettings({ file }) {
 
 let cancelRequested = false;
 
-// Where the converted pieces go: the file the user picked, or parts of a download.
+// Without a save dialog the result is written to a file of the origin's private file system and
+// handed to the download from there, so that it is kept on disk, not in memory, in every browser.
+// Each run's file has a name of its own, held by a lock as long as this page may still need it:
+// what no page holds is left from an earlier page or a crash, and goes.
+const TEMP_PREFIX = 'pomuru-run-';
+const tempDirectory = (async () => {
+    try {
+        if (typeof FileSystemFileHandle?.prototype.createSyncAccessHandle !== 'function') return null;
+        const directory = await navigator.storage.getDirectory();
+        await removeStaleFiles(directory);
+        return directory;
+    } catch {
+        // A browser that keeps no such files here (a private window, say) holds the result in
+        // memory.
+        return null;
+    }
+})();
+tempDirectory.then((directory) => postMessage({ type: 'storage', onDisk: directory !== null }));
+
+async function removeStaleFiles(directory) {
+    const held = new Set((await navigator.locks.query()).held.map((lock) => lock.name));
+    for await (const name of directory.keys()) {
+        if (name.startsWith(TEMP_PREFIX) && !held.has(name)) {
+            await directory.removeEntry(name).catch(() => {});
+        }
+    }
+}
+
+// The file of the last result handed to the download: kept until the next result is, or the
+// page goes, since the download may still be reading it.
+let lastResult = null;
+
+async function holdTempFile(directory) {
+    const name = `${TEMP_PREFIX}${crypto.randomUUID()}`;
+    let release;
+    const released = new Promise((resolve) => {
+        release = resolve;
+    });
+    await new Promise((held) => {
+        navigator.locks.request(name, () => {
+            held();
+            return released;
+        });
+    });
+    return {
+        name,
+        remove: async () => {
+            await directory.removeEntry(name).catch(() => {});
+            release();
+        },
+    };
+}
+
+async function openTempSink(directory) {
+    const temp = await holdTempFile(directory);
+    let access;
+    try {
+        const handle = await directory.getFileHandle(temp.name, { create: true });
+        access = await handle.createSyncAccessHandle();
+        let at = 0;
+        return {
+            write: async (bytes) => {
+                const written = access.write(bytes, { at });
+                at += written;
+                // A write cut short has run out of room; the download must not be truncated.
+                if (written !== bytes.length) {
+                    throw new DOMException('', 'QuotaExceededError');
+                }
+            },
+            close: async () => {
+                access.flush();
+                access.close();
+                access = null;
+                // Typed as the blobs are, so that the download keeps its name as given; a slice
+                // still reads from the file on disk.
+                const file = await handle.getFile();
+                await lastResult?.remove();
+                lastResult = temp;
+                return file.slice(0, file.size, 'application/octet-stream');
+            },
+            abort: async () => {
+                access?.close();
+                await temp.remove();
+            },
+        };
+    } catch (error) {
+        access?.close();
+        await temp.remove();
+        throw error;
+    }
+}
+
+// Where the converted pieces go: the file the user picked, or a file to download.
 async function openSink(handle) {
     if (handle) {
         // The browser writes to a copy and replaces the file only at close: a failed or
@@ -75,7 +167,9 @@ async function openSink(handle) {
             abort: () => writer.abort().catch(() => {}),
         };
     }
-    // Blobs may be kept on disk by the browser, so the parts need not stay in memory.
+    const directory = await tempDirectory;
+    if (directory) return openTempSink(directory);
+    // Where there is no such file, parts of a blob, which the page says are held in memory.
     const parts = [];
     return {
         write: async (bytes) => {

@@ -17,9 +17,16 @@ BOX = {name: f'input.edit:nth-of-type({EDITS.index(id) + 1})'
 RUN, CHOOSE_DEST = '.client > button:nth-of-type(1)', '.client > button:nth-of-type(3)'
 DEST = f"input.edit:nth-of-type({EDITS.index(TEXTS['ids']['IDC_DEST_PATH']) + 1})"
 # The save dialog answers with a file of the origin's private file system, which the test reads
-# back; a page opened with ?download has no save dialog, as in browsers without one. The titles
-# are every caption the title shows, in order.
-PAGE_HOOKS = '''if (location.search === '?download') delete window.showSaveFilePicker;
+# back; a page opened with ?download has no save dialog, as in browsers without one, and with
+# ?download&memory its worker has no files of its own either, as in browsers without those. The
+# titles are every caption the title shows, in order.
+PAGE_HOOKS = '''if (location.search === '?download&memory') window.Blob = class extends Blob {
+        constructor(parts, options) {
+            super(options?.type === 'text/javascript' ? [
+                'delete FileSystemFileHandle.prototype.createSyncAccessHandle;', ...parts] : parts,
+                options);
+        } };
+    if (location.search.startsWith('?download')) delete window.showSaveFilePicker;
     else window.showSaveFilePicker = async () =>
         (await navigator.storage.getDirectory()).getFileHandle('saved', {create: true});
     window.titles = []; addEventListener('DOMContentLoaded', () => new MutationObserver((records) =>
@@ -30,6 +37,15 @@ SAVED_DIGEST = '''(async () => {
     const file = await (await directory.getFileHandle('saved')).getFile();
     const hash = new Uint8Array(await crypto.subtle.digest('SHA-256', await file.arrayBuffer()));
     return [...hash].map(b => b.toString(16).padStart(2, '0')).join(''); })()'''
+# The results the worker keeps in the origin's private file system, by size; null for a page
+# from a local folder, which has no such file system.
+TEMP_FILES = '''(async () => { const sizes = [];
+    const directory = await navigator.storage.getDirectory().catch(() => null);
+    if (!directory) return null;
+    for await (const [name, handle] of directory.entries())
+        if (name.startsWith('pomuru-run-')) sizes.push((await handle.getFile()).size);
+    return sizes; })()'''
+NOTE_SHOWN = '!document.querySelector(".in-memory-note").hidden'
 failures = []
 
 
@@ -114,6 +130,15 @@ class Browser:
                   modifiers=2, commands=['selectAll'])
         self.call('Input.insertText', self.session, text=text)
 
+    def press(self, key, modifiers=0):
+        # A key as the keyboard sends it: Tab, Enter, Space, or a character typed.
+        named = {'Tab': ('Tab', 9, ''), 'Enter': ('Enter', 13, '\r'), ' ': ('Space', 32, ' ')}
+        code, vk, text = named[key] if key in named else ('', ord(key.upper()), key)
+        for kind in ('keyDown' if text else 'rawKeyDown', 'keyUp'):
+            self.call('Input.dispatchKeyEvent', self.session, type=kind, key=key, code=code,
+                      windowsVirtualKeyCode=vk, modifiers=modifiers,
+                      **({'text': text} if text and kind == 'keyDown' else {}))
+
     def choose_source(self, path):
         node = self.call('Runtime.evaluate', self.session,
                          expression='document.querySelector("input[type=file]")')['result']
@@ -139,15 +164,123 @@ class Browser:
 
 
 def sha256(path):
-    return hashlib.sha256(path.read_bytes()).hexdigest()
+    with open(path, 'rb') as file:
+        return hashlib.file_digest(file, 'sha256').hexdigest()
 
 
-def main():
+def serve():
+    # The page's address on a server of its own, for the rest of the test.
     handler = partial(http.server.SimpleHTTPRequestHandler, directory=str(PAGE.parent))
     http.server.SimpleHTTPRequestHandler.log_message = lambda *arguments: None
     server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    served = f'http://127.0.0.1:{server.server_address[1]}/{PAGE.name}'
+    return f'http://127.0.0.1:{server.server_address[1]}/{PAGE.name}'
+
+
+def accessibility(browser, url):
+    # Every control is named as it is labelled: a button and the check box by their text, an
+    # edit box by the label above it, as the window names them.
+    browser.open(url)
+    controls = TEXTS['dialog']['controls']
+    roles = {'edit': 'textbox', 'button': 'button', 'defaultButton': 'button',
+             'checkBox': 'checkbox'}
+    expected = sorted([(roles[c['kind']], controls[c['labelledBy']]['text'] if c['kind'] == 'edit'
+                        else c['text']) for c in controls if c['kind'] in roles] +
+                      [('button', TEXTS['productName']), ('button', TEXTS['cancel']),
+                       ('button', TEXTS['search']['find'])])
+    browser.call('Accessibility.enable', browser.session)
+    nodes = browser.call('Accessibility.getFullAXTree', browser.session)['nodes']
+    browser.call('Accessibility.disable', browser.session)
+    named = sorted((n['role']['value'], n.get('name', {}).get('value')) for n in nodes
+                   if not n['ignored'] and n['role']['value'] in set(roles.values()))
+    check(named == expected, f'every control named as labelled: {named}')
+
+    # Tab goes through the window's controls in the template's order, then the page's own.
+    order = []
+    for _ in range(30):
+        browser.press('Tab')
+        order.append(browser.evaluate(
+            '(({className, parentElement}) => parentElement.matches(".client, .check-box") ? '
+            '[...document.querySelector(".client").children].indexOf('
+            'document.activeElement.closest(".control")) : className)(document.activeElement)'))
+        if order[-1] == 0:
+            break
+    tab_stops = [i for i, c in enumerate(controls) if c['kind'] in roles]
+    check([o for o in order if o != ''] == [*tab_stops[1:], 'find-settings',
+                                            'system-menu-button', 0],
+          f'Tab reaches every control in order: {order}')
+
+
+def out_of_room(browser, url, source):
+    # A result from a run that crashed is removed; a run out of room says so and keeps nothing,
+    # rather than download a part.
+    browser.evaluate('''navigator.storage.getDirectory().then((d) => d.getFileHandle(
+        'pomuru-run-crashed', {create: true})).then(async (h) => {
+            const w = await h.createWritable(); await w.write('crashed'); await w.close(); })''')
+    browser.open(url)
+    origin = browser.evaluate('location.origin')
+    usage = browser.evaluate('navigator.storage.estimate().then((e) => e.usage)')
+    browser.call('Storage.overrideQuotaForOrigin', browser.session, origin=origin,
+                 quotaSize=usage + (4 << 20))
+    try:
+        browser.choose_source(source)
+        browser.click(CHOOSE_DEST)
+        browser.call('Input.insertText', browser.session, text='no-room')
+        browser.click(RUN)
+        # The message, or the end of a run that should have failed.
+        text = browser.wait_for(f'''document.querySelector("dialog .message-text")?.textContent ||
+            document.title === {CAPTION} && document.querySelector("progress").value === 1 &&
+            "no message"''')
+    finally:
+        browser.call('Storage.overrideQuotaForOrigin', browser.session, origin=origin)
+    words = TEXTS['fileErrors']
+    kept = browser.evaluate(TEMP_FILES)
+    check(text == f"{words['write'].replace('%1', 'no-room')}\n{words['reasons']['ENOSPC']}" and
+          kept == [] and not any(WORK.glob('no-room*')),
+          f'out of room: the write\'s message, no download, nothing kept: "{text}", {kept}')
+    if text != 'no message':
+        browser.click('dialog button')
+        browser.wait_for('!document.querySelector("dialog")')
+
+
+def keys_only(browser, url, source):
+    # A conversion with the keyboard alone: Space on the chooser, Enter on the buttons, the
+    # boxes typed into as Tab reaches them.
+    browser.open(url)
+    browser.call('Page.setInterceptFileChooserDialog', browser.session, enabled=True)
+    settings = dict(step=3, value=57, start=1, slide=2, randomize=True)
+    browser.press('Tab')
+    browser.press('Tab')
+    browser.press(' ')
+    chooser = browser.wait_for(lambda: next((e for e in browser.events if e.get('method') ==
+                                             'Page.fileChooserOpened'), None))
+    browser.call('DOM.setFileInputFiles', browser.session, files=[str(source)],
+                 backendNodeId=chooser['params']['backendNodeId'])
+    browser.wait_for(f'document.querySelector("input.edit").value === {json.dumps(source.name)}')
+    browser.press('Tab')
+    browser.press('Tab')
+    browser.press('Enter')
+    for key in 'keys-only':
+        browser.press(key)
+    browser.press('Tab')
+    for name in ('value', 'step', 'start', 'slide'):
+        browser.press('Tab')
+        for key in str(settings[name]):
+            browser.press(key)
+    browser.press('Tab')
+    browser.press(' ')
+    for _ in range(5):
+        browser.press('Tab')
+    browser.press('Enter')
+    browser.wait_for((WORK / 'keys-only').exists)
+    subprocess.run([CLI, *[f'--{name}={settings[name]}' for name in BOX], '--randomize', source,
+                    WORK / 'native'], check=True)
+    check(sha256(WORK / 'keys-only') == sha256(WORK / 'native'),
+          'a conversion with the keyboard alone, as the command line')
+
+
+def main():
+    served = serve()
     browser = Browser(WORK / 'profile', WORK)
     try:
         # From a local folder and served, through the download and through the save dialog; an
@@ -157,11 +290,13 @@ def main():
                 (PAGE.as_uri() + '?download', 70000, 5, 33, 0, 9, True),
                 (served + '?download', (300 << 20) + 3, 1, 90, 0, 0, True),
                 (served + '?download', 0, 0, 7, 0, 0, False),
+                (served + '?download&memory', 70001, 3, 12, 1, 0, True),
                 (served, (20 << 20) + 5, 2, -300, 3, 7, True)]:
             settings = dict(step=step, value=value, start=start, slide=slide, randomize=randomize)
             if url != browser.evaluate('location.href'):
                 browser.open(url)
             (source := WORK / f'source-{size}').write_bytes(os.urandom(size))
+            kept_before = browser.evaluate(TEMP_FILES)
             subprocess.run([CLI, *[f'--{name}={settings[name]}' for name in BOX],
                             *(['--randomize'] * randomize), source, WORK / 'native'], check=True)
             browser.run(source, settings, None if url == served else f'page-{size}')
@@ -170,6 +305,14 @@ def main():
                 browser.wait_for((WORK / f'page-{size}').exists) and sha256(WORK / f'page-{size}')
             check(digest == sha256(WORK / 'native'),
                   f'{size} bytes, {settings}, {url[:4]}, {url.split("/")[-1]}: as the command line')
+            # Downloaded from a file on disk, the last result's alone; in memory, and said so,
+            # only where the page has no such files (from a local folder, or without the API).
+            kept, note = browser.evaluate(TEMP_FILES), browser.evaluate(NOTE_SHOWN)
+            if url.startswith('http') and url.endswith('?download'):
+                check(kept == [size] and not note, f'the result alone kept on disk: {kept}')
+            else:
+                check(note == ('?download' in url) and kept == kept_before,
+                      f'in memory said so only without files: {note}, {kept}')
             # However short the run, both wait captions show, the first at once: a short run
             # shows exactly the running caption, the two wait captions and the dialog's again.
             titles = browser.evaluate('titles')
@@ -234,6 +377,10 @@ def main():
         browser.click('.menu-item')
         caption = browser.wait_for('document.querySelector("dialog .title")?.textContent')
         check(caption == TEXTS['about']['caption'], f'the About box opens: {caption}')
+
+        accessibility(browser, served + '?download')
+        out_of_room(browser, served + '?download', WORK / f'source-{(20 << 20) + 5}')
+        keys_only(browser, served + '?download', WORK / 'source-70001')
 
         check(all(u.startswith(('blob:', 'data:')) for u in browser.late_requests),
               f'no network request after load: {browser.late_requests}')
