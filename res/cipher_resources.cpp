@@ -35,6 +35,7 @@ constexpr TextResource kStringTable[] = {
     // was picked.
     {IDS_PAGE_CANCEL, "キャンセル"},
     {IDS_PAGE_CANNOT_CONVERT, "ファイル「%1」を変換できませんでした。"},
+    {IDS_PAGE_NEEDS_SCRIPTS, "このページは JavaScript を使います。"},
     {IDS_PAGE_IN_MEMORY, "このブラウザーでは、変換結果をダウンロードまでメモリーに置きます。"},
     {IDS_PAGE_SEARCH_FIND, "設定を探す"},
     {IDS_PAGE_SEARCH_SEARCHING, "変換前ファイルを元に戻す設定を探しています（最長 %1 秒）…"},

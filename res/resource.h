@@ -19,6 +19,8 @@ inline constexpr unsigned IDS_PAGE_FILE_CHANGED = 131;
 inline constexpr unsigned IDS_PAGE_CANNOT_CONVERT = 132;
 // Where the browser keeps no files for the page, the result is held in memory until downloaded.
 inline constexpr unsigned IDS_PAGE_IN_MEMORY = 133;
+// Shown instead of the page where scripts are off.
+inline constexpr unsigned IDS_PAGE_NEEDS_SCRIPTS = 134;
 // The page's search for forgotten settings; %1, %2 … stand for what each names.
 inline constexpr unsigned IDS_PAGE_SEARCH_FIND = 140;
 inline constexpr unsigned IDS_PAGE_SEARCH_SEARCHING = 141;

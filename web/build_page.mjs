@@ -43,7 +43,8 @@ const policy = [
 const escapeHtml = (text) => text.replace(/&/g, '&amp;').replace(/</g, '&lt;')
     .replace(/>/g, '&gt;').replace(/"/g, '&quot;');
 const substitutions = {
-    CSP: policy, TITLE: escapeHtml(texts.dialog.caption), ICON: texts.icon,
+    CSP: policy, TITLE: escapeHtml(texts.dialog.caption), NOSCRIPT: escapeHtml(texts.needsScripts),
+    ICON: texts.icon,
     STYLE: style, SCRIPT: script, WORKER: worker,
 };
 // One pass, so that nothing substituted is read as a placeholder again.

@@ -164,6 +164,7 @@ int main(int argc, char* argv[]) {
             {"notAnInteger", Text(AFX_IDP_PARSE_INT)},
             {"cancel", Text(IDS_PAGE_CANCEL)},
             {"inMemory", Text(IDS_PAGE_IN_MEMORY)},
+            {"needsScripts", Text(IDS_PAGE_NEEDS_SCRIPTS)},
             {"fileErrors", FileErrors()},
             {"search", Members({{"find", Text(IDS_PAGE_SEARCH_FIND)},
                                 {"searching", Text(IDS_PAGE_SEARCH_SEARCHING)},

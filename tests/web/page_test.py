@@ -1,13 +1,16 @@
 #!/usr/bin/python3
 # The page in headless Chromium, driven through the DevTools protocol with simulated input.
-# page_test.py PAGE.html CLI WORK_DIR
-import hashlib, http.server, json, os, subprocess, sys, threading, time
+# page_test.py PAGE.html CLI WORK_DIR; POMURU_TEST_SEED=N replays the printed seed of its files
+import hashlib, http.server, json, os, random, subprocess, sys, threading, time
 from functools import partial
 from pathlib import Path
 
 import websocket
 
 PAGE, CLI, WORK = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve(), Path(sys.argv[3])
+SEED = int(os.environ.get('POMURU_TEST_SEED') or time.time_ns() % 1000000)
+print(f'page_test: seed {SEED}', flush=True)
+FILES = random.Random(SEED)
 TEXTS = json.loads(Path(PAGE.parent.parent, 'web', 'page_texts.json').read_text('utf-8'))
 CAPTION = json.dumps(TEXTS['dialog']['caption'])
 # The number boxes by the settings' names, in the template's order of edit boxes.
@@ -295,7 +298,7 @@ def main():
             settings = dict(step=step, value=value, start=start, slide=slide, randomize=randomize)
             if url != browser.evaluate('location.href'):
                 browser.open(url)
-            (source := WORK / f'source-{size}').write_bytes(os.urandom(size))
+            (source := WORK / f'source-{size}').write_bytes(FILES.randbytes(size))
             kept_before = browser.evaluate(TEMP_FILES)
             subprocess.run([CLI, *[f'--{name}={settings[name]}' for name in BOX],
                             *(['--randomize'] * randomize), source, WORK / 'native'], check=True)
@@ -359,7 +362,7 @@ def main():
 
         # The search beside the dialog finds what scrambled a PNG, and fills the boxes with it.
         sys.path.insert(0, str(Path(__file__).parents[2] / 'bench'))
-        import random, sample_files
+        import sample_files
         (original := WORK / 'original.png').write_bytes(sample_files.png(random.Random(1)))
         subprocess.run([CLI, '--value=90', '--step=3', '--start=5', '--randomize', original,
                         scrambled := WORK / 'scrambled.pmr'], check=True)
