@@ -11,6 +11,7 @@ PAGE, CLI, WORK = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve(), Path
 SEED = int(os.environ.get('POMURU_TEST_SEED') or time.time_ns() % 1000000)
 print(f'page_test: seed {SEED}', flush=True)
 FILES = random.Random(SEED)
+
 TEXTS = json.loads(Path(PAGE.parent.parent, 'web', 'page_texts.json').read_text('utf-8'))
 CAPTION = json.dumps(TEXTS['dialog']['caption'])
 # The number boxes by the settings' names, in the template's order of edit boxes.
@@ -50,6 +51,13 @@ TEMP_FILES = '''(async () => { const sizes = [];
     return sizes; })()'''
 NOTE_SHOWN = '!document.querySelector(".in-memory-note").hidden'
 failures = []
+
+
+def random_file(path, size):
+    with open(path, 'wb') as out:
+        for done in range(0, size, 1 << 20):
+            out.write(FILES.randbytes(min(1 << 20, size - done)))
+    return path
 
 
 def check(condition, what):
@@ -298,7 +306,7 @@ def main():
             settings = dict(step=step, value=value, start=start, slide=slide, randomize=randomize)
             if url != browser.evaluate('location.href'):
                 browser.open(url)
-            (source := WORK / f'source-{size}').write_bytes(FILES.randbytes(size))
+            source = random_file(WORK / f'source-{size}', size)
             kept_before = browser.evaluate(TEMP_FILES)
             subprocess.run([CLI, *[f'--{name}={settings[name]}' for name in BOX],
                             *(['--randomize'] * randomize), source, WORK / 'native'], check=True)
