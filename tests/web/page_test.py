@@ -263,8 +263,9 @@ def keys_only(browser, url, source):
     browser.press('Tab')
     browser.press('Tab')
     browser.press(' ')
-    chooser = browser.wait_for(lambda: next((e for e in browser.events if e.get('method') ==
-                                             'Page.fileChooserOpened'), None))
+    # Events are read with the replies: each look asks the page something.
+    chooser = browser.wait_for(lambda: browser.evaluate('1') and next(
+        (e for e in browser.events if e.get('method') == 'Page.fileChooserOpened'), None))
     browser.call('DOM.setFileInputFiles', browser.session, files=[str(source)],
                  backendNodeId=chooser['params']['backendNodeId'])
     browser.wait_for(f'document.querySelector("input.edit").value === {json.dumps(source.name)}')
